@@ -1,0 +1,34 @@
+// The in-line block as pure byte transformations of the hosts file's content.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quenlox {
+
+// Looks for the product word in the first line (up to the first CR or Ctrl-Z), fed in pieces of
+// any size, so a line of any length is judged with constant memory.
+class FirstLineScanner {
+ public:
+  // False once the answer is known: the marker was found or the first line has ended.
+  bool Feed(const char* data, std::size_t size);
+  bool Found() const { return found_; }
+
+ private:
+  std::size_t matched_ = 0;
+  bool found_ = false;
+  bool ended_ = false;
+};
+
+bool FirstLineHasMarker(std::string_view content);
+bool StartsWithUtf16Bom(std::string_view content);
+
+// The blocked content: the marker line, the original bytes, then the section mapping every
+// listed name the original does not map already to `address`.
+std::string BlockedHosts(std::string_view original, std::string_view list,
+                         std::string_view address);
+// Takes out exactly what BlockedHosts added; every other byte stays.
+std::string UnblockedHosts(std::string_view blocked, std::string_view list);
+
+}  // namespace quenlox

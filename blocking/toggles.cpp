@@ -1,0 +1,38 @@
+#include "blocking/toggles.h"
+
+#include "platform/registry.h"
+#include "resources/texts.h"
+
+namespace quenlox {
+
+void ToggleRegistryBlock(host::Host& host, const RegistryBlock& block, const std::string& caption) {
+  TRegistry registry(host.registry);
+  registry.SetRootKey(block.root);
+  if (!registry.OpenKey(block.key)) return;
+  if (!registry.ValueExists(block.value)) {
+    host.dialogs.Notice(block.value_missing_notice);
+  } else {
+    bool blocking = caption == BlockCaption(block.kind, BlockState::kNotBlocked);
+    try {
+      registry.WriteInteger(block.value, blocking ? block.blocked : block.unblocked);
+      if (blocking) host.dialogs.Notice(block.now_blocked_notice);
+    } catch (...) {
+      host.dialogs.Notice(texts::kBlockFailed);
+    }
+  }
+  registry.CloseKey();
+}
+
+void ToggleInLineBlock(host::Host& host, const HostsPaths& paths, const std::string& caption) {
+  if (paths.hosts.empty()) return;
+  bool blocking = caption == BlockCaption(BlockKind::kInLine, BlockState::kNotBlocked);
+  if (!ToggleHostsBlock(host.files, host.desktop, paths, blocking)) {
+    host.dialogs.Notice(texts::kBlockFailed);
+    return;
+  }
+  // Browsers would go on using the addresses they resolved before.
+  if (host.desktop.IsNtFamily()) host.desktop.FlushDnsCache();
+  if (blocking) host.dialogs.Notice(texts::kInLineNowBlocked);
+}
+
+}  // namespace quenlox

@@ -1,0 +1,12 @@
+# Turns the ad server list into a C++ source: comment lines are dropped, one name per line is kept.
+file(STRINGS "${INPUT}" lines REGEX "^[^#]")
+set(body "")
+foreach(line IN LISTS lines)
+  string(STRIP "${line}" line)
+  if(NOT line STREQUAL "")
+    string(APPEND body "${line}\n")
+  endif()
+endforeach()
+file(WRITE "${OUTPUT}.new" "// Generated from adservers.txt by the build.\n#include \"blocking/ad_list.h\"\n\nnamespace quenlox {\nconst char kAdServerList[] = R\"QLX(${body})QLX\";\n}  // namespace quenlox\n")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")

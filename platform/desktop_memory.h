@@ -1,0 +1,124 @@
+// Recording stand-ins for the dialogs, the shell and the desktop, for native tests.
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace host {
+
+class MemoryDialogs : public Dialogs {
+ public:
+  enum class Kind { kNotice, kWarning, kError };
+  struct Shown {
+    Kind kind;
+    std::string text;
+  };
+
+  std::vector<Shown> shown;
+  std::deque<bool> answers;  // for AskWarning; No once they run out
+  // Runs while a dialog is open, as the nested message loop would dispatch tray messages.
+  std::function<void()> while_open;
+
+  void Notice(const std::string& text) override { Show(Kind::kNotice, text); }
+  bool AskWarning(const std::string& text) override {
+    Show(Kind::kWarning, text);
+    if (answers.empty()) return false;
+    bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
+  void ErrorReport(const std::string& text) override { Show(Kind::kError, text); }
+
+  std::vector<std::string> Texts(Kind kind) const {
+    std::vector<std::string> texts;
+    for (const auto& s : shown)
+      if (s.kind == kind) texts.push_back(s.text);
+    return texts;
+  }
+
+ private:
+  void Show(Kind kind, const std::string& text) {
+    shown.push_back({kind, text});
+    if (while_open) {
+      auto during = while_open;  // a dialog opened meanwhile must not recurse into it
+      while_open = nullptr;
+      during();
+      while_open = during;
+    }
+  }
+};
+
+class MemoryShell : public Shell {
+ public:
+  struct Call {
+    WindowRef window;
+    std::string target;
+    int show;
+  };
+  std::vector<Call> calls;
+  std::function<std::intptr_t(const std::string&)> result = [](const std::string&) {
+    return std::intptr_t{42};
+  };
+
+  std::intptr_t Open(WindowRef window, const std::string& target, int show) override {
+    calls.push_back({window, target, show});
+    return result(target);
+  }
+};
+
+class MemoryDesktop : public Desktop {
+ public:
+  struct Popup {
+    std::vector<std::string> captions;
+    Point at;
+  };
+
+  WindowRef window = 0x4242;
+  std::string executable = "C:\\Quenlox\\quenlox.exe";
+  std::string windows_directory = "C:\\WINDOWS";
+  // Overrides GetWindowsDirectory's result when set (-1: report the real length).
+  long windows_directory_result = -1;
+  unsigned last_directory_size = 0;
+  int tray_adds = 0;
+  int tray_removes = 0;
+  int foreground_calls = 0;
+  bool closed = false;
+  bool nt_family = true;
+  int dns_flushes = 0;
+  unsigned slept_ms = 0;
+  Point cursor{700, 740};
+  std::vector<Popup> popups;
+  int choose = -1;  // the item the user picks in the next popup
+
+  WindowRef MainWindow() override { return window; }
+  std::string ExecutablePath() override { return executable; }
+  unsigned GetWindowsDirectory(char* buffer, unsigned size) override {
+    last_directory_size = size;
+    auto length = static_cast<unsigned>(windows_directory.size());
+    if (windows_directory_result >= 0) return static_cast<unsigned>(windows_directory_result);
+    if (length + 1 > size) return length + 1;
+    std::memcpy(buffer, windows_directory.c_str(), length + 1);
+    return length;
+  }
+  void AddTrayIcon() override { ++tray_adds; }
+  void RemoveTrayIcon() override { ++tray_removes; }
+  Point CursorPos() override { return cursor; }
+  void SetForeground() override { ++foreground_calls; }
+  int TrackPopup(const std::vector<std::string>& captions, Point at) override {
+    popups.push_back({captions, at});
+    int picked = choose;
+    choose = -1;
+    return picked;
+  }
+  void CloseMainWindow() override { closed = true; }
+  void Sleep(unsigned milliseconds) override { slept_ms += milliseconds; }
+  bool IsNtFamily() override { return nt_family; }
+  void FlushDnsCache() override { ++dns_flushes; }
+};
+
+}  // namespace host

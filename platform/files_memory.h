@@ -1,0 +1,72 @@
+// An in-memory file system for native tests, with the faults a real disk can give on demand.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/host.h"
+
+namespace host {
+
+class MemoryFiles : public FileSystem {
+ public:
+  enum class Op { kOpenRead, kRead, kCreateNew, kWrite, kFlush, kClose, kReplace, kRename,
+                  kRemove, kSetAttributes };
+
+  void Put(const std::string& path, std::string data, std::uint32_t attributes = kAttrNormal);
+  void MakeDirectory(const std::string& path);
+  void Erase(const std::string& path) { files_.erase(path); }
+  bool Exists(const std::string& path) const { return files_.count(path) != 0; }
+  const std::string& Data(const std::string& path) const { return files_.at(path).data; }
+  std::uint32_t Attributes(const std::string& path) const { return files_.at(path).attributes; }
+  std::set<std::string> Paths() const;
+
+  // Another program holds the file open without sharing it.
+  void Lock(const std::string& path) { locked_.insert(path); }
+  void Unlock(const std::string& path) { locked_.erase(path); }
+  // The n-th call (from 1) of `op` from now on fails; 0 clears it.
+  void FailNth(Op op, int n);
+  // Reads of this file fail once this many bytes have been delivered.
+  void FailReadAfter(const std::string& path, std::size_t bytes) { read_limit_[path] = bytes; }
+  void SetReplaceImplemented(bool implemented) { replace_implemented_ = implemented; }
+  // The next `count` replaces find the target in use.
+  void SharingViolationsOnReplace(int count) { sharing_violations_ = count; }
+
+  int Calls(Op op) const;
+  std::size_t LargestReadRequest() const { return largest_read_; }
+  int OpenReaders() const { return open_readers_; }
+
+  bool IsFile(const std::string& path) override;
+  FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) override;
+  FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) override;
+  FsStatus Replace(const std::string& source, const std::string& target) override;
+  FsStatus Rename(const std::string& source, const std::string& target) override;
+  FsStatus Remove(const std::string& path) override;
+  FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
+  FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
+
+ private:
+  struct Entry {
+    std::string data;
+    std::uint32_t attributes = kAttrNormal;
+    bool directory = false;
+  };
+  class Reader;
+  class Writer;
+
+  bool Fails(Op op);  // counts the call and tells whether it is the one to fail
+
+  std::map<std::string, Entry> files_;
+  std::set<std::string> locked_;
+  std::map<Op, int> calls_;
+  std::map<Op, int> fail_at_;
+  std::map<std::string, std::size_t> read_limit_;
+  bool replace_implemented_ = true;
+  int sharing_violations_ = 0;
+  std::size_t largest_read_ = 0;
+  int open_readers_ = 0;
+};
+
+}  // namespace host

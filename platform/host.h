@@ -1,0 +1,141 @@
+// The seams between the portable program and the system it runs on.
+// The Windows build implements them over the Win32 API (*_win32.cpp); the native tests
+// use the in-memory stand-ins (*_memory.h). Nothing here includes <windows.h>: the Win32
+// numbers the program relies on are named constants of its own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// Registry handles travel as the Windows API passes them; the predefined roots keep their numbers.
+using RegKey = std::uintptr_t;
+constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+
+constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+
+constexpr long kErrorSuccess = 0;
+constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorAccessDenied = 5;
+constexpr long kErrorInvalidHandle = 6;
+constexpr long kErrorMoreData = 234;
+
+// The four advapi32 calls the program makes, with their own contracts: a null data pointer asks
+// for type and size only; a buffer too small for the data gives kErrorMoreData.
+class RegistryApi {
+ public:
+  virtual ~RegistryApi() = default;
+  virtual long OpenKeyEx(RegKey parent, const std::string& sub_key, std::uint32_t access,
+                         RegKey* result) = 0;
+  virtual long QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type, void* data,
+                            std::uint32_t* size) = 0;
+  virtual long SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                          const void* data, std::uint32_t size) = 0;
+  virtual long CloseKey(RegKey key) = 0;
+};
+
+enum class FsStatus { kOk, kNotFound, kSharingViolation, kNotImplemented, kFailed };
+
+constexpr std::uint32_t kAttrReadOnly = 0x1;
+constexpr std::uint32_t kAttrHidden = 0x2;
+constexpr std::uint32_t kAttrSystem = 0x4;
+constexpr std::uint32_t kAttrNormal = 0x80;
+
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // Reads up to `capacity` bytes; *got == 0 with a true result is the end of the file.
+  virtual bool Read(char* buffer, std::size_t capacity, std::size_t* got) = 0;
+  virtual bool Close() = 0;
+};
+
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  virtual FsStatus Write(const char* data, std::size_t size) = 0;
+  virtual FsStatus Flush() = 0;  // to the disk, not only out of the process
+  virtual FsStatus Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool IsFile(const std::string& path) = 0;  // exists and is not a directory
+  // Opened for reading; others may only read it meanwhile.
+  virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
+  // Creates a file that must not exist yet; others may not open it meanwhile.
+  virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;
+  // Moves source over target in one step (kNotImplemented where the system has no such call).
+  virtual FsStatus Replace(const std::string& source, const std::string& target) = 0;
+  virtual FsStatus Rename(const std::string& source, const std::string& target) = 0;
+  virtual FsStatus Remove(const std::string& path) = 0;
+  virtual FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
+  virtual FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+};
+
+// The three modal dialogs of the program; each runs a nested message loop.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual void Notice(const std::string& text) = 0;       // title caption, no icon, OK
+  virtual bool AskWarning(const std::string& text) = 0;   // "Warning": true for Yes
+  virtual void ErrorReport(const std::string& text) = 0;  // error icon, OK; text as shown
+};
+
+using WindowRef = std::uintptr_t;
+
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowMaximized = 3;
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // ShellExecuteA with the verb "open" and empty parameters and directory; below 32 is a failure.
+  virtual std::intptr_t Open(WindowRef window, const std::string& target, int show) = 0;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+// Form1's window and what the desktop does for it: the notification-area icon, popup menus,
+// the cursor and the process-wide facts read at start-up.
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+  virtual WindowRef MainWindow() = 0;
+  virtual std::string ExecutablePath() = 0;
+  // GetWindowsDirectoryA: the length copied, the size needed when it does not fit, 0 on failure.
+  virtual unsigned GetWindowsDirectory(char* buffer, unsigned size) = 0;
+  virtual void AddTrayIcon() = 0;
+  virtual void RemoveTrayIcon() = 0;
+  virtual Point CursorPos() = 0;
+  virtual void SetForeground() = 0;
+  // Shows a menu with its top-left corner at `at`; the index chosen, or -1 when none was.
+  virtual int TrackPopup(const std::vector<std::string>& captions, Point at) = 0;
+  virtual void CloseMainWindow() = 0;
+  virtual void Sleep(unsigned milliseconds) = 0;
+  virtual bool IsNtFamily() = 0;
+  virtual void FlushDnsCache() = 0;
+};
+
+struct Host {
+  RegistryApi& registry;
+  FileSystem& files;
+  Dialogs& dialogs;
+  Shell& shell;
+  Desktop& desktop;
+};
+
+}  // namespace host

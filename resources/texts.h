@@ -1,0 +1,84 @@
+// Every text the user can see, once. Texts are 8-bit ANSI and used exactly as they stand.
+#pragma once
+
+#include "build_config.h"
+
+namespace quenlox::texts {
+
+constexpr char kAppTitle[] = "Quenlox Popup Software";
+// Names the Run value and marks the hosts file as blocked.
+constexpr char kProductWord[] = "Quenlox";
+
+constexpr char kTrayTip[] = "Leftclick for settings/summary; Rightclick to order";
+
+// Menu captions as designed; the block items are re-captioned before every opening.
+constexpr char kBlockWindowPopDesigned[] = "Block Window Popup Advertising";
+constexpr char kBlockInLineDesigned[] = "Block In-Line Browser Ads";
+constexpr char kBlockBrowserPopDesigned[] = "Block Browser Pop Ups";
+constexpr char kHelpFAQ[] = "Help FAQ";
+constexpr char kDisable[] = "Disable Quenlox";
+constexpr char kMoreSoftwareDownloads[] = "More Free Trial Software";
+constexpr char kHowToOrder[] = "Buy Now";
+
+// The block captions are both what the user reads and the state the toggles act on.
+constexpr char kWindowPopNotApplicable[] = "No Blocking Required - Window Popup Spam";
+constexpr char kWindowPopNotBlocked[] = "Block Window Popup Spam";
+constexpr char kWindowPopBlocked[] = "Un-Block Window Popup Spam (Currently Blocked)";
+constexpr char kInLineNotApplicable[] = "No Blocking Required - In-Line Browser Ads";
+constexpr char kInLineNotBlocked[] = "Block In-Line Browser Ads";
+constexpr char kInLineBlocked[] = "Un-Block In-Line Browser Ads (Currently Blocked)";
+constexpr char kBrowserPopNotApplicable[] = "No Blocking Required - Browser Popups";
+constexpr char kBrowserPopNotBlocked[] = "Block Browser Popups";
+constexpr char kBrowserPopBlocked[] = "Un-Block Browser Popups (Currently Blocked)";
+
+constexpr char kFileAccessProblem[] =
+    "There was file access problem and we could not read some information required. Please "
+    "close all applications and try again.  If this still continues, you may need to reboot in "
+    "order to be able to read the information.";
+
+constexpr char kWindowPopNowBlocked[] =
+    "The Windows spam popups are NOW BLOCKED and will no longer appear.";
+constexpr char kBrowserPopNowBlocked[] =
+    "The browser popups are NOW BLOCKED and will no longer appear. Be sure to close and reopen "
+    "your browser to take effect.";
+constexpr char kInLineNowBlocked[] =
+    "The in-line browser ads are NOW BLOCKED and will no longer appear. Be sure to close and "
+    "reopen your browser to take effect.";
+constexpr char kBlockFailed[] =
+    "This block could not be done. Please close all other applications, and then try again.";
+constexpr char kWindowPopValueMissing[] =
+    "This block does not apply to your system as these popups only occur on NT, XP, or later "
+    "operating systems. ";
+constexpr char kBrowserPopValueMissing[] =
+    "This IE block could not be done on your system. This could be due to an outdated browser.";
+
+constexpr char kDisableQuestion[] =
+    "You are about to disable and remove Quenlox from your system tray. Please confirm.";
+constexpr char kWarningCaption[] = "Warning";
+constexpr char kYesButton[] = "&Yes";
+constexpr char kNoButton[] = "&No";
+
+constexpr char kRegSetDataFailed[] = "Failed to set data for '%s'";
+constexpr char kRegGetDataFailed[] = "Failed to get data for '%s'";
+constexpr char kRegInvalidDataType[] = "Invalid data type for '%s'";
+// Shown for an error that carries no text of its own.
+constexpr char kUnknownError[] = "Unknown error";
+
+// The hosts-file block: the first line carries the product word, the section is delimited.
+constexpr char kHostsMarkerLine[] =
+    "# Quenlox in-line ad block: lines between the Quenlox markers were added; the original is "
+    "in hosts.sav";
+constexpr char kHostsSectionBegin[] = "# Quenlox block begin";
+// Begins the section instead when the block had to end the original's last line for it.
+constexpr char kHostsSectionBeginAfterAddedBreak[] =
+    "# Quenlox block begin (the line break before this line was added)";
+constexpr char kHostsSectionEnd[] = "# Quenlox block end";
+
+constexpr char kHelpNoBrowser[] =
+    "We could not automatically open your browser, please view the help.html file in your "
+    "installation folder.";
+constexpr char kDownloadsNoBrowser[] =
+    "We could not automatically open your browser, please go to " QUENLOX_VENDOR_URL
+    " to download free trial software.";
+
+}  // namespace quenlox::texts

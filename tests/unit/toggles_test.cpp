@@ -1,0 +1,230 @@
+#include "blocking/hosts_block.h"
+#include "tests/unit/world.h"
+
+namespace quenlox::testing {
+
+namespace {
+
+constexpr int kWindowPopItem = 0;
+constexpr int kInLineItem = 1;
+constexpr int kBrowserPopItem = 2;
+constexpr int kDisableItem = 0;
+
+class Toggles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w.TypicalNt();
+    w.Start();
+  }
+  void ClickBlockItem(int item) { w.Click(TForm1::kLeftButtonDown, item); }
+  World w;
+};
+
+TEST_F(Toggles, WindowPopBlocksThenUnblocksSilently) {
+  ClickBlockItem(kWindowPopItem);
+  EXPECT_EQ(w.StartValue(), 4u);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{
+                             "The Windows spam popups are NOW BLOCKED and will no longer appear."});
+  w.form.TrayNotifyMessage(TForm1::kMouseMove);
+  EXPECT_EQ(w.Caption(BlockKind::kWindowPop), "Un-Block Window Popup Spam (Currently Blocked)");
+  ClickBlockItem(kWindowPopItem);
+  EXPECT_EQ(w.StartValue(), 3u);
+  EXPECT_EQ(w.Notices().size(), 1u);
+  EXPECT_EQ(w.registry.OpenHandles(), 0u);
+}
+
+TEST_F(Toggles, UnblockWritesTheFixedNumbersNotThePreviousOnes) {
+  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 2);
+  w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", 1);
+  ClickBlockItem(kWindowPopItem);
+  ClickBlockItem(kWindowPopItem);
+  ClickBlockItem(kBrowserPopItem);
+  ClickBlockItem(kBrowserPopItem);
+  EXPECT_EQ(w.StartValue(), 3u);
+  EXPECT_EQ(w.Policy(), 0u);
+}
+
+TEST_F(Toggles, BrowserPopBlocksWithTheReopenNotice) {
+  ClickBlockItem(kBrowserPopItem);
+  EXPECT_EQ(w.Policy(), 3u);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{
+                             "The browser popups are NOW BLOCKED and will no longer appear. Be sure "
+                             "to close and reopen your browser to take effect."});
+}
+
+TEST_F(Toggles, TheCaptionAloneDecides) {
+  w.form.SetBlockCaption(BlockKind::kWindowPop, "Block Window Popup Spam ");
+  w.form.BlockWindowPopClick();
+  EXPECT_EQ(w.StartValue(), 3u);
+  w.form.SetBlockCaption(BlockKind::kBrowserPop, "block Browser Popups");
+  w.form.BlockBrowserPopClick();
+  EXPECT_EQ(w.Policy(), 0u);
+  EXPECT_TRUE(w.Notices().empty());
+  // The system says blocked, but the caption still says block: it blocks again.
+  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 4);
+  w.form.SetBlockCaption(BlockKind::kWindowPop, texts::kWindowPopNotBlocked);
+  w.form.BlockWindowPopClick();
+  EXPECT_EQ(w.StartValue(), 4u);
+  EXPECT_EQ(w.Notices().size(), 1u);
+}
+
+TEST_F(Toggles, MissingValueGivesItsNoticeAndWritesNothing) {
+  w.registry.DeleteValue(host::kHkeyLocalMachine, kMessengerKey, "Start");
+  w.registry.DeleteValue(host::kHkeyCurrentUser, kZoneKey, "1400");
+  ClickBlockItem(kWindowPopItem);
+  ClickBlockItem(kBrowserPopItem);
+  EXPECT_EQ(w.Notices(),
+            (std::vector<std::string>{"This block does not apply to your system as these popups "
+                                      "only occur on NT, XP, or later operating systems. ",
+                                      "This IE block could not be done on your system. This could "
+                                      "be due to an outdated browser."}));
+  EXPECT_FALSE(w.registry.Get(host::kHkeyLocalMachine, kMessengerKey, "Start"));
+  EXPECT_FALSE(w.registry.Get(host::kHkeyCurrentUser, kZoneKey, "1400"));
+}
+
+TEST_F(Toggles, MissingKeyDoesNothingVisible) {
+  World nine_x;
+  nine_x.files.Put(k9xHosts, "");
+  nine_x.Start();
+  nine_x.Click(TForm1::kLeftButtonDown, kWindowPopItem);
+  nine_x.Click(TForm1::kLeftButtonDown, kBrowserPopItem);
+  EXPECT_TRUE(nine_x.dialogs.shown.empty());
+  EXPECT_FALSE(nine_x.registry.Get(host::kHkeyLocalMachine, kMessengerKey, "Start"));
+}
+
+TEST_F(Toggles, RefusedWriteGivesTheWriteFailedNoticeOnBothRoads) {
+  w.registry.RefuseWrites(host::kHkeyLocalMachine, kMessengerKey);
+  ClickBlockItem(kWindowPopItem);
+  w.form.SetBlockCaption(BlockKind::kWindowPop, texts::kWindowPopBlocked);
+  w.form.BlockWindowPopClick();
+  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kBlockFailed, texts::kBlockFailed}));
+  EXPECT_EQ(w.StartValue(), 3u);
+  EXPECT_TRUE(w.Errors().empty());
+  EXPECT_EQ(w.registry.OpenHandles(), 0u);
+}
+
+TEST_F(Toggles, InLineBlockAndUnblockRoundTrip) {
+  const std::string original = w.files.Data(kNtHosts);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kInLineNowBlocked});
+  EXPECT_EQ(w.files.Data(kNtHostsBackup), original);
+  EXPECT_TRUE(FirstLineHasMarker(w.files.Data(kNtHosts)));
+  EXPECT_NE(w.files.Data(kNtHosts).find("\r\n0.0.0.0 "), std::string::npos);
+  EXPECT_EQ(w.desktop.dns_flushes, 1);
+  w.form.TrayNotifyMessage(TForm1::kMouseMove);
+  EXPECT_EQ(w.Caption(BlockKind::kInLine), texts::kInLineBlocked);
+
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.files.Data(kNtHosts), original);
+  EXPECT_EQ(w.Notices().size(), 1u);
+  EXPECT_EQ(w.desktop.dns_flushes, 2);
+  EXPECT_EQ(w.files.Paths(), (std::set<std::string>{kNtHosts, kNtHostsBackup}));
+}
+
+TEST_F(Toggles, InLineBlockOnThe9xFamilyUsesLoopbackAndNoDnsFlush) {
+  World nine_x;
+  nine_x.desktop.nt_family = false;
+  nine_x.files.Put(k9xHosts, "127.0.0.1 localhost");
+  nine_x.files.SetReplaceImplemented(false);
+  nine_x.Start();
+  nine_x.Click(TForm1::kLeftButtonDown, kInLineItem);
+  const std::string& blocked = nine_x.files.Data(k9xHosts);
+  EXPECT_NE(blocked.find("\r\n127.0.0.1 "), std::string::npos);
+  EXPECT_EQ(blocked.find("0.0.0.0"), std::string::npos);
+  EXPECT_EQ(nine_x.files.Data("C:\\WINDOWS\\hosts.sav"), "127.0.0.1 localhost");
+  EXPECT_EQ(nine_x.desktop.dns_flushes, 0);
+  nine_x.Click(TForm1::kLeftButtonDown, kInLineItem);
+  EXPECT_EQ(nine_x.files.Data(k9xHosts), "127.0.0.1 localhost");
+}
+
+TEST_F(Toggles, InLineWithoutHostsFileDoesNothing) {
+  World none;
+  none.Start();
+  none.Click(TForm1::kLeftButtonDown, kInLineItem);
+  EXPECT_TRUE(none.dialogs.shown.empty());
+  EXPECT_TRUE(none.files.Paths().empty());
+}
+
+TEST_F(Toggles, InLineFailureLeavesTheFileAsItWas) {
+  const std::string utf16("\xFF\xFE#\0 \0", 6);
+  w.files.Put(kNtHosts, utf16);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.files.Data(kNtHosts), utf16);
+  w.files.Put(kNtHosts, "x");
+  w.files.Lock(kNtHosts);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kBlockFailed, texts::kFileAccessProblem,
+                                                   texts::kBlockFailed}));
+  EXPECT_EQ(w.desktop.dns_flushes, 0);
+}
+
+class Disable : public Toggles {
+ protected:
+  void Choose(bool yes) {
+    w.dialogs.answers = {yes};
+    w.Click(TForm1::kRightButtonDown, kDisableItem);
+  }
+};
+
+TEST_F(Disable, NoChangesNothing) {
+  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 4);
+  Choose(false);
+  EXPECT_EQ(w.dialogs.Texts(Kind::kWarning),
+            std::vector<std::string>{"You are about to disable and remove Quenlox from your system "
+                                     "tray. Please confirm."});
+  EXPECT_EQ(w.StartValue(), 4u);
+  EXPECT_EQ(w.desktop.tray_removes, 0);
+  EXPECT_FALSE(w.desktop.closed);
+}
+
+TEST_F(Disable, YesUnblocksBothRegistryBlocksEvenWhenNeitherWasBlocked) {
+  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 2);
+  w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", 1);
+  ClickBlockItem(kInLineItem);
+  const std::string blocked_hosts = w.files.Data(kNtHosts);
+  Choose(true);
+  EXPECT_EQ(w.StartValue(), 3u);
+  EXPECT_EQ(w.Policy(), 0u);
+  EXPECT_EQ(w.Notices().size(), 1u);  // only the in-line block's own
+  EXPECT_EQ(w.desktop.tray_removes, 1);
+  EXPECT_TRUE(w.desktop.closed);
+  EXPECT_EQ(w.files.Data(kNtHosts), blocked_hosts);  // the in-line block stays
+  EXPECT_TRUE(w.registry.GetString(host::kHkeyLocalMachine, kRunKey, "Quenlox"));
+  EXPECT_EQ(w.Caption(BlockKind::kInLine), texts::kInLineBlocked);
+}
+
+TEST_F(Disable, MissingValuesGiveTheirNoticesInOrderAndItStillEnds) {
+  w.registry.DeleteValue(host::kHkeyLocalMachine, kMessengerKey, "Start");
+  w.registry.DeleteValue(host::kHkeyCurrentUser, kZoneKey, "1400");
+  Choose(true);
+  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kWindowPopValueMissing,
+                                                   texts::kBrowserPopValueMissing}));
+  EXPECT_TRUE(w.desktop.closed);
+}
+
+TEST_F(Disable, TrayMessagesDuringANoticeCannotTurnTheUnblockIntoABlock) {
+  w.registry.DeleteValue(host::kHkeyLocalMachine, kMessengerKey, "Start");
+  bool reprobed = false;
+  w.dialogs.while_open = [&] {
+    if (w.dialogs.shown.back().text != texts::kWindowPopValueMissing) return;
+    w.form.TrayNotifyMessage(TForm1::kMouseMove);  // re-probes: 1400 = 0 reads "Block ..."
+    reprobed = w.Caption(BlockKind::kBrowserPop) == texts::kBrowserPopNotBlocked;
+  };
+  Choose(true);
+  EXPECT_TRUE(reprobed);
+  EXPECT_EQ(w.Policy(), 0u);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kWindowPopValueMissing});
+}
+
+TEST_F(Disable, WriteFailuresAreShownAndItStillEnds) {
+  w.registry.RefuseWrites(host::kHkeyLocalMachine, kMessengerKey);
+  Choose(true);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kBlockFailed});
+  EXPECT_EQ(w.Policy(), 0u);
+  EXPECT_TRUE(w.desktop.closed);
+  EXPECT_EQ(w.desktop.tray_removes, 1);
+}
+
+}  // namespace
+
+}  // namespace quenlox::testing
