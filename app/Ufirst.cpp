@@ -73,7 +73,7 @@ void TForm1::RegisterAutoRun(const std::string& path) {
 void TForm1::LocateWindowsFolder() {
   constexpr unsigned kPassedSize = 200;
   char buffer[256] = {};
-  unsigned length = host_.desktop.GetWindowsDirectory(buffer, kPassedSize);
+  unsigned length = host_.desktop.WindowsDirectory(buffer, kPassedSize);
   // A length that does not fit means the buffer was not filled.
   if (length == 0 || length >= kPassedSize) {
     WindowsFolder = kWindowsFolderFallback;

@@ -10,7 +10,8 @@ namespace quenlox {
 namespace {
 
 constexpr std::size_t kChunk = 4096;
-// Another program (a virus scanner, an editor saving) may hold the file for a moment.
+// Another program (a virus scanner, an editor saving) may hold the file for a moment; Windows
+// then refuses the swap with a sharing violation or with access denied.
 constexpr unsigned kRetryPauseMs = 100;
 constexpr int kSharingRetries = 20;
 constexpr std::uint32_t kKeptAttributes =
@@ -27,10 +28,14 @@ bool ReadWhole(host::FileSystem& files, const std::string& path, std::string* co
   return reader->Close() && ok;
 }
 
+bool InUse(host::FsStatus status) {
+  return status == host::FsStatus::kSharingViolation || status == host::FsStatus::kAccessDenied;
+}
+
 template <typename F>
 host::FsStatus RetryWhileShared(host::Desktop& desktop, F operation) {
   host::FsStatus status = operation();
-  for (int i = 0; i < kSharingRetries && status == host::FsStatus::kSharingViolation; ++i) {
+  for (int i = 0; i < kSharingRetries && InUse(status); ++i) {
     desktop.Sleep(kRetryPauseMs);
     status = operation();
   }

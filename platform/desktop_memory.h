@@ -97,7 +97,7 @@ class MemoryDesktop : public Desktop {
 
   WindowRef MainWindow() override { return window; }
   std::string ExecutablePath() override { return executable; }
-  unsigned GetWindowsDirectory(char* buffer, unsigned size) override {
+  unsigned WindowsDirectory(char* buffer, unsigned size) override {
     last_directory_size = size;
     auto length = static_cast<unsigned>(windows_directory.size());
     if (windows_directory_result >= 0) return static_cast<unsigned>(windows_directory_result);

@@ -127,7 +127,7 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
   auto existing = files_.find(target);
   // Windows refuses to move a file over a read-only one.
   if (existing != files_.end() && (existing->second.attributes & kAttrReadOnly) != 0)
-    return FsStatus::kFailed;
+    return FsStatus::kAccessDenied;
   files_[target] = files_[source];
   files_.erase(source);
   return FsStatus::kOk;
@@ -147,7 +147,7 @@ FsStatus MemoryFiles::Remove(const std::string& path) {
   auto entry = files_.find(path);
   if (entry == files_.end()) return FsStatus::kNotFound;
   if (locked_.count(path) != 0) return FsStatus::kSharingViolation;
-  if ((entry->second.attributes & kAttrReadOnly) != 0) return FsStatus::kFailed;
+  if ((entry->second.attributes & kAttrReadOnly) != 0) return FsStatus::kAccessDenied;
   files_.erase(entry);
   return FsStatus::kOk;
 }

@@ -44,7 +44,7 @@ class RegistryApi {
   virtual long CloseKey(RegKey key) = 0;
 };
 
-enum class FsStatus { kOk, kNotFound, kSharingViolation, kNotImplemented, kFailed };
+enum class FsStatus { kOk, kNotFound, kSharingViolation, kAccessDenied, kNotImplemented, kFailed };
 
 constexpr std::uint32_t kAttrReadOnly = 0x1;
 constexpr std::uint32_t kAttrHidden = 0x2;
@@ -117,7 +117,7 @@ class Desktop {
   virtual WindowRef MainWindow() = 0;
   virtual std::string ExecutablePath() = 0;
   // GetWindowsDirectoryA: the length copied, the size needed when it does not fit, 0 on failure.
-  virtual unsigned GetWindowsDirectory(char* buffer, unsigned size) = 0;
+  virtual unsigned WindowsDirectory(char* buffer, unsigned size) = 0;
   virtual void AddTrayIcon() = 0;
   virtual void RemoveTrayIcon() = 0;
   virtual Point CursorPos() = 0;

@@ -5,7 +5,8 @@
 
 namespace quenlox::texts {
 
-constexpr char kAppTitle[] = "Quenlox Popup Software";
+#define QUENLOX_APP_TITLE "Quenlox Popup Software"
+constexpr char kAppTitle[] = QUENLOX_APP_TITLE;
 // Names the Run value and marks the hosts file as blocked.
 constexpr char kProductWord[] = "Quenlox";
 
@@ -80,5 +81,44 @@ constexpr char kHelpNoBrowser[] =
 constexpr char kDownloadsNoBrowser[] =
     "We could not automatically open your browser, please go to " QUENLOX_VENDOR_URL
     " to download free trial software.";
+
+// The ordering window.
+constexpr char kOrderingCaption[] = "Ordering Information";
+constexpr char kReturnButton[] = "Return";
+constexpr char kOrderingInstructions[] = "ORDERING INSTRUCTIONS:";
+constexpr char kProblemsOrdering[] =
+    "Problems Ordering? Click here to email support for assistance!";
+constexpr char kOrderVia[] =
+    "Order via credit card online (secured form), telephone, pay pal, check or money order, or "
+    "fax. (All credit cards are accepted, both internationally and within the United States. All "
+    "information sent online is encrypted for your protection.)";
+constexpr char kOrderPageLink[] = QUENLOX_ORDER_URL "  (Click here to open the order page)";
+constexpr char kCosts[] = "Costs:";
+constexpr char kPrice[] = "\"" QUENLOX_APP_TITLE "\"     - $19.95";
+constexpr char kShippingEmail[] =
+    "Shipping/Handling                   - $0.00  FREE  Via Email Delivery";
+constexpr char kShippingPostal[] = "  - $5.00 U.S. Postal Mail (CD Rom)";
+constexpr char kShippingInternational[] = "  - $7.00 International (CD Rom)";
+constexpr char kSupportLabel[] =
+    "Support: Feel free to click here and contact support for ordering help, questions, or any "
+    "concerns that you may have.";
+
+constexpr char kSupportNotice[] =
+    "If you have any questions or problems, please feel free to send an email to support at "
+    QUENLOX_SUPPORT_EMAIL
+    " (Many ordering options are available, including Mastercard, Visa, Discover, Amex, Switch, "
+    "Solo, Pay Pal, Eurocard, Diners, Check, Money Order, and others. You can also visit either "
+    "of the ordering websites listed above, as there are several choices for your convenience.)";
+constexpr char kMailSubjectOrderingHelp[] = "Ordering Help - Quenlox";
+constexpr char kMailSubjectQuestions[] = "Quenlox Questions (Order Page)";
+constexpr char kMailTo[] = "mailto:" QUENLOX_SUPPORT_EMAIL "?Subject=";
+constexpr char kNoMailClient[] =
+    "You cannot view this file because you do not have a default email software setup. Simply "
+    "email your question to support at " QUENLOX_SUPPORT_EMAIL;
+constexpr char kNoBrowser[] =
+    "Your browser did not open. Please open your browser and type the website name in your "
+    "browser -> " QUENLOX_ORDER_URL
+    "  If you have any questions or problems, please contact support at " QUENLOX_SUPPORT_EMAIL
+    " and place \"Ordering Help\" on the subject line";
 
 }  // namespace quenlox::texts

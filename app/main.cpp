@@ -1,0 +1,32 @@
+// Entry point: no window is shown; the tray icon is the whole user interface.
+#include <windows.h>
+
+#include "app/Ufirst.h"
+#include "app/error_report.h"
+#include "app/form1_win32.h"
+#include "ordering/Uord1_win32.h"
+#include "platform/win32_host.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  host::win32::Registry registry;
+  host::win32::Files files;
+  host::win32::Dialogs dialogs;
+  host::win32::Shell shell;
+  host::win32::Desktop desktop;
+  host::Host system{registry, files, dialogs, shell, desktop};
+  quenlox::OrderingWindowsWin32 ordering(system);
+  quenlox::TForm1 form(system, ordering);
+  quenlox::Form1Window window(form, dialogs);
+
+  if (!window.Create(instance)) return 1;
+  desktop.Attach(window.Handle());
+  ordering.SetOwner(window.Handle());
+  quenlox::RunGuarded(dialogs, [&] { form.FormCreate(); });
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}

@@ -1,0 +1,77 @@
+# The Windows build: quenlox.exe, the in-process Win32 tests and the end-to-end driver.
+
+set(QUENLOX_WIN32_LIBS user32 gdi32 shell32 advapi32 kernel32)
+# One self-contained executable: no runtime DLL of its own.
+set(QUENLOX_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_library(quenlox_win32 STATIC
+  app/form1_win32.cpp
+  ordering/Uord1_win32.cpp
+  platform/desktop_win32.cpp
+  platform/dialogs_win32.cpp
+  platform/files_win32.cpp
+  platform/registry_win32.cpp
+  platform/shell_win32.cpp)
+target_link_libraries(quenlox_win32 PUBLIC quenlox_core ${QUENLOX_WIN32_LIBS})
+target_compile_definitions(quenlox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+
+set(QUENLOX_RC ${CMAKE_SOURCE_DIR}/resources/quenlox.rc)
+set_source_files_properties(${QUENLOX_RC} PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quenlox.ico;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+
+add_executable(quenlox WIN32 app/main.cpp ${QUENLOX_RC})
+target_link_libraries(quenlox PRIVATE quenlox_win32)
+target_link_options(quenlox PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
+target_compile_options(quenlox_core PRIVATE -ffunction-sections -fdata-sections)
+
+# The pages and notices are installed beside the executable.
+set(QUENLOX_BESIDE_EXE
+  ${CMAKE_SOURCE_DIR}/resources/index.html
+  ${CMAKE_SOURCE_DIR}/resources/download.html
+  ${CMAKE_SOURCE_DIR}/resources/THIRD-PARTY-NOTICES.txt)
+add_custom_command(TARGET quenlox POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUENLOX_BESIDE_EXE} $<TARGET_FILE_DIR:quenlox>)
+
+# GoogleTest from its sources, so the suites run under Wine too.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
+
+add_executable(unit_tests
+  tests/unit/registry_test.cpp
+  tests/unit/form_create_test.cpp
+  tests/unit/tray_test.cpp
+  tests/unit/probes_test.cpp
+  tests/unit/toggles_test.cpp
+  tests/unit/hosts_block_test.cpp
+  tests/unit/help_pages_test.cpp
+  tests/unit/ordering_test.cpp)
+target_link_libraries(unit_tests PRIVATE quenlox_memory gtest_main)
+target_link_options(unit_tests PRIVATE ${QUENLOX_STATIC_LINK})
+
+add_executable(win32_tests
+  tests/win32/registry_win32_test.cpp
+  tests/win32/dialogs_win32_test.cpp
+  tests/win32/files_win32_test.cpp
+  tests/win32/tray_win32_test.cpp
+  tests/win32/ordering_win32_test.cpp
+  ${QUENLOX_RC})
+target_link_libraries(win32_tests PRIVATE quenlox_win32 quenlox_memory gtest_main)
+target_link_options(win32_tests PRIVATE ${QUENLOX_STATIC_LINK})
+
+add_executable(e2e_driver tests/e2e/driver.cpp)
+target_link_libraries(e2e_driver PRIVATE ${QUENLOX_WIN32_LIBS})
+target_link_options(e2e_driver PRIVATE ${QUENLOX_STATIC_LINK} -mconsole)
+
+set(WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+set(RUN_IN_WINE ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${WINE_TEMPLATE})
+
+add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh $<TARGET_FILE:quenlox>)
+add_test(NAME icon_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_icon.sh ${CMAKE_SOURCE_DIR})
+add_test(NAME unit_under_wine COMMAND ${RUN_IN_WINE} $<TARGET_FILE:unit_tests>)
+add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>)
+add_test(NAME e2e COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py
+  --template ${WINE_TEMPLATE} --exe $<TARGET_FILE:quenlox> --driver $<TARGET_FILE:e2e_driver>
+  --shots ${CMAKE_BINARY_DIR}/screenshots)
+set_tests_properties(unit_under_wine win32_in_process e2e PROPERTIES RUN_SERIAL TRUE)

@@ -1,0 +1,233 @@
+#include "ordering/Uord1_win32.h"
+
+#include "app/error_report.h"
+
+namespace quenlox {
+
+namespace {
+
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+
+bool RegisterOnce(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSA existing;
+  if (GetClassInfoA(instance, kOrderingWindow.class_name, &existing)) return true;
+  WNDCLASSA window_class = {};
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hIcon = LoadIconA(instance, "MAINICON");
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  window_class.lpszClassName = kOrderingWindow.class_name;
+  return RegisterClassA(&window_class) != 0;
+}
+
+// Disables the program's other visible windows while one modal window runs, as a modal form does.
+struct DisabledWindows {
+  HWND keep;
+  std::vector<HWND> windows;
+  static BOOL CALLBACK Collect(HWND window, LPARAM self) {
+    auto* list = reinterpret_cast<DisabledWindows*>(self);
+    if (window != list->keep && IsWindowVisible(window) && IsWindowEnabled(window)) {
+      list->windows.push_back(window);
+    }
+    return TRUE;
+  }
+  explicit DisabledWindows(HWND kept) : keep(kept) {
+    EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
+    for (HWND window : windows) EnableWindow(window, FALSE);
+  }
+  ~DisabledWindows() {
+    for (HWND window : windows)
+      if (IsWindow(window)) EnableWindow(window, TRUE);
+  }
+};
+
+}  // namespace
+
+OrderingWindow::OrderingWindow(host::Host& host, HWND owner)
+    : host_(host), owner_(owner), form_(host, *this) {}
+
+OrderingWindow::~OrderingWindow() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+}
+
+HFONT OrderingWindow::FontFor(const FontSpec& spec) {
+  // Negative: the character height, which is what the layout gives in pixels.
+  HFONT font = CreateFontA(-spec.height, 0, 0, 0, FW_NORMAL, spec.italic, spec.underline, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+  if (font == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  fonts_.emplace_back(font);
+  return font;
+}
+
+bool OrderingWindow::Create() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!RegisterOnce(instance, Procedure)) return false;
+  background_.reset(CreateSolidBrush(kOrderingWindow.background));
+  default_font_.reset(CreateFontA(-kOrderingWindow.font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  kOrderingWindow.font.face));
+  int left = (GetSystemMetrics(SM_CXSCREEN) - kOrderingWindow.width) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - kOrderingWindow.height) / 2;
+  window_ = CreateWindowExA(0, kOrderingWindow.class_name, kOrderingWindow.caption, kWindowStyle,
+                            left, top, kOrderingWindow.width, kOrderingWindow.height, owner_,
+                            nullptr, instance, this);
+  if (window_ == nullptr) return false;
+  for (const ControlSpec& spec : kOrderingControls) {
+    if (!CreateControl(spec)) return false;
+  }
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+  return true;
+}
+
+bool OrderingWindow::CreateControl(const ControlSpec& spec) {
+  HFONT font = FontFor(spec.font);
+  int width = spec.width;
+  int height = spec.height;
+  if (!spec.wraps && !spec.button) {
+    HDC dc = GetDC(window_);
+    if (dc == nullptr) return false;
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{0, 0};
+    BOOL measured = GetTextExtentPoint32A(dc, spec.text, lstrlenA(spec.text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+    if (!measured) return false;
+    if (width == 0 && height == 0) {
+      // Sized to the text on one line, as an auto-sized label is.
+      width = extent.cx;
+      height = extent.cy;
+    } else if (extent.cx > width) {
+      // A one-line label never cuts its text off (a long order address would lose its end).
+      width = extent.cx;
+    }
+  }
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  const char* window_class = "STATIC";
+  if (spec.button) {
+    style |= BS_PUSHBUTTON | WS_TABSTOP;
+    window_class = "BUTTON";
+  } else {
+    style |= SS_NOTIFY | SS_NOPREFIX | (spec.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP);
+  }
+  HWND control = CreateWindowExA(0, window_class, spec.text, style, spec.left, spec.top, width,
+                                 height, window_, reinterpret_cast<HMENU>(spec.id),
+                                 GetModuleHandleA(nullptr), nullptr);
+  if (control == nullptr) return false;
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  controls_.emplace_back(control, &spec);
+  return true;
+}
+
+const ControlSpec* OrderingWindow::SpecOf(HWND control) const {
+  for (const auto& entry : controls_)
+    if (entry.first == control) return entry.second;
+  return nullptr;
+}
+
+void OrderingWindow::RunModal() {
+  DisabledWindows others(window_);
+  MSG message;
+  while (window_ != nullptr) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The program is ending: this loop ends and the outer loops see the quit too.
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void OrderingWindow::Close() {
+  if (window_ != nullptr) SendMessageA(window_, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK OrderingWindow::Procedure(HWND window, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<OrderingWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<OrderingWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, wparam, lparam);
+  try {
+    return self->Dispatch(window, message, wparam, lparam);
+  } catch (...) {
+    return 0;  // nothing may unwind into the system's code
+  }
+}
+
+LRESULT OrderingWindow::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnCommand(wparam);
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_SETCURSOR:
+      return OnSetCursor(reinterpret_cast<HWND>(wparam), lparam);
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(default_font_.get());
+    case WM_DESTROY:
+      return OnDestroy();
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+LRESULT OrderingWindow::OnCommand(WPARAM wparam) {
+  HWND control = GetDlgItem(window_, LOWORD(wparam));
+  const ControlSpec* spec = SpecOf(control);
+  if (spec == nullptr) return 0;
+  WORD code = HIWORD(wparam);
+  if (code != (spec->button ? BN_CLICKED : STN_CLICKED)) return 0;
+  RunGuarded(host_.dialogs, [&] {
+    switch (spec->click) {
+      case OrderingClick::kLabel2: form_.Label2Click(); break;
+      case OrderingClick::kLabel3: form_.Label3Click(); break;
+      case OrderingClick::kLabel9: form_.Label9Click(); break;
+      case OrderingClick::kButton1: form_.Button1Click(); break;
+      case OrderingClick::kNone: break;
+    }
+  });
+  return 0;
+}
+
+LRESULT OrderingWindow::OnCtlColorStatic(HDC dc, HWND control) {
+  const ControlSpec* spec = SpecOf(control);
+  SetTextColor(dc, spec != nullptr ? spec->color : kBlack);
+  SetBkColor(dc, kOrderingWindow.background);
+  return reinterpret_cast<LRESULT>(background_.get());
+}
+
+LRESULT OrderingWindow::OnSetCursor(HWND control, LPARAM lparam) {
+  const ControlSpec* spec = SpecOf(control);
+  if (spec != nullptr && spec->hand_cursor && LOWORD(lparam) == HTCLIENT) {
+    // IDC_HAND is missing before Windows 2000 and 98.
+    HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+    SetCursor(hand != nullptr ? hand : LoadCursorA(nullptr, IDC_ARROW));
+    return TRUE;
+  }
+  return DefWindowProcA(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), lparam);
+}
+
+LRESULT OrderingWindow::OnDestroy() {
+  window_ = nullptr;
+  controls_.clear();
+  return 0;
+}
+
+void OrderingWindowsWin32::ShowModal() {
+  OrderingWindow window(host_, owner_);
+  if (!window.Create()) return;
+  window.RunModal();
+}
+
+}  // namespace quenlox

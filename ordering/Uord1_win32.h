@@ -1,0 +1,63 @@
+// The window class "TFrmordr1", built from the layout table (Windows build only).
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/Ufirst.h"
+#include "ordering/Uord1.h"
+#include "platform/win32_handles.h"
+#include "resources/ordering_layout.h"
+
+namespace quenlox {
+
+class OrderingWindow : public FormWindow {
+ public:
+  OrderingWindow(host::Host& host, HWND owner);
+  ~OrderingWindow() override;
+  OrderingWindow(const OrderingWindow&) = delete;
+  OrderingWindow& operator=(const OrderingWindow&) = delete;
+
+  // Creates the window and its controls, shown; false when the system refused.
+  bool Create();
+  // Runs the window's own modal loop until it is closed or the program ends.
+  void RunModal();
+  host::WindowRef Handle() override { return reinterpret_cast<host::WindowRef>(window_); }
+  void Close() override;
+  HWND Window() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnCommand(WPARAM wparam);
+  LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  LRESULT OnSetCursor(HWND control, LPARAM lparam);
+  LRESULT OnDestroy();
+  bool CreateControl(const ControlSpec& spec);
+  HFONT FontFor(const FontSpec& spec);
+  const ControlSpec* SpecOf(HWND control) const;
+
+  host::Host& host_;
+  HWND owner_;
+  HWND window_ = nullptr;
+  TFrmordr1 form_;
+  std::vector<host::win32::UniqueFont> fonts_;
+  std::vector<std::pair<HWND, const ControlSpec*>> controls_;
+  host::win32::UniqueFont default_font_;
+  host::win32::UniqueBrush background_;
+};
+
+// Each "Buy Now" gets a fresh window, destroyed when its own modal loop ends.
+class OrderingWindowsWin32 : public OrderingWindows {
+ public:
+  explicit OrderingWindowsWin32(host::Host& host) : host_(host) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
+  void ShowModal() override;
+
+ private:
+  host::Host& host_;
+  HWND owner_ = nullptr;
+};
+
+}  // namespace quenlox

@@ -1,0 +1,77 @@
+// One small owner per kind of Win32 handle, so every road out of a function releases it.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace host::win32 {
+
+template <typename Handle, typename Traits>
+class Unique {
+ public:
+  Unique() = default;
+  explicit Unique(Handle handle) : handle_(handle) {}
+  ~Unique() { reset(); }
+  Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) {
+      reset();
+      handle_ = std::exchange(other.handle_, Traits::Invalid());
+    }
+    return *this;
+  }
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(Handle handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not as null.
+struct FileTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU menu) { DestroyMenu(menu); }
+};
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON icon) { DestroyIcon(icon); }
+};
+struct FontTraits {
+  static HFONT Invalid() { return nullptr; }
+  static void Close(HFONT font) { DeleteObject(font); }
+};
+struct BrushTraits {
+  static HBRUSH Invalid() { return nullptr; }
+  static void Close(HBRUSH brush) { DeleteObject(brush); }
+};
+struct ModuleTraits {
+  static HMODULE Invalid() { return nullptr; }
+  static void Close(HMODULE module) { FreeLibrary(module); }
+};
+
+using UniqueKey = Unique<HKEY, KeyTraits>;
+using UniqueFile = Unique<HANDLE, FileTraits>;
+using UniqueMenu = Unique<HMENU, MenuTraits>;
+using UniqueIcon = Unique<HICON, IconTraits>;
+using UniqueFont = Unique<HFONT, FontTraits>;
+using UniqueBrush = Unique<HBRUSH, BrushTraits>;
+using UniqueModule = Unique<HMODULE, ModuleTraits>;
+
+}  // namespace host::win32

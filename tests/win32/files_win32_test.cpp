@@ -1,0 +1,143 @@
+// The file seam and the hosts block on real files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "blocking/ad_list.h"
+#include "blocking/hosts_block.h"
+#include "blocking/hosts_file.h"
+#include "platform/win32_host.h"
+
+namespace quenlox::testing {
+
+namespace {
+
+class Win32FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+    dir_ = std::string(temp) + "quenlox-files-" + std::to_string(GetCurrentProcessId()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    hosts_ = dir_ + "\\hosts";
+    backup_ = dir_ + "\\hosts.sav";
+  }
+  void TearDown() override {
+    for (const std::string& name : Names()) {
+      std::string path = dir_ + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(dir_.c_str());
+  }
+  void Write(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+  }
+  std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir_ + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      std::string name = found.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+  }
+
+  host::win32::Files files_;
+  host::win32::Desktop desktop_;
+  std::string dir_, hosts_, backup_;
+};
+
+TEST_F(Win32FilesTest, IsFileCountsFilesNotDirectories) {
+  Write(hosts_, "x");
+  EXPECT_TRUE(files_.IsFile(hosts_));
+  EXPECT_FALSE(files_.IsFile(dir_));
+  EXPECT_FALSE(files_.IsFile(dir_ + "\\missing"));
+}
+
+TEST_F(Win32FilesTest, ReaderSharesForReadingOnly) {
+  Write(hosts_, "127.0.0.1 localhost\r\n");
+  std::unique_ptr<host::FileReader> reader;
+  ASSERT_EQ(files_.OpenRead(hosts_, &reader), host::FsStatus::kOk);
+  HANDLE writer = CreateFileA(hosts_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  HANDLE other_reader = CreateFileA(hosts_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(other_reader, INVALID_HANDLE_VALUE);
+  CloseHandle(other_reader);
+  char buffer[64];
+  std::size_t got = 0;
+  ASSERT_TRUE(reader->Read(buffer, sizeof buffer, &got));
+  EXPECT_EQ(std::string(buffer, got), "127.0.0.1 localhost\r\n");
+  EXPECT_TRUE(reader->Close());
+}
+
+TEST_F(Win32FilesTest, ProbeOfALockedOrMissingFileFails) {
+  Write(hosts_, "# Quenlox\r\n");
+  EXPECT_TRUE(ProbeHostsFile(files_, hosts_).marker);
+  HANDLE lock = CreateFileA(hosts_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  HostsProbe locked = ProbeHostsFile(files_, hosts_);
+  CloseHandle(lock);
+  EXPECT_TRUE(locked.failed);
+  EXPECT_FALSE(locked.marker);
+  EXPECT_TRUE(ProbeHostsFile(files_, dir_ + "\\missing").failed);
+}
+
+TEST_F(Win32FilesTest, CreateNewRefusesAnExistingFile) {
+  Write(hosts_, "x");
+  std::unique_ptr<host::FileWriter> writer;
+  EXPECT_NE(files_.CreateNew(hosts_, &writer), host::FsStatus::kOk);
+}
+
+TEST_F(Win32FilesTest, BlockAndUnblockARealReadOnlyHiddenFile) {
+  const std::string original = "127.0.0.1       localhost\r\n::1 localhost";
+  Write(hosts_, original);
+  DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  ASSERT_TRUE(SetFileAttributesA(hosts_.c_str(), attributes));
+  ASSERT_TRUE(ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, true));
+  EXPECT_EQ(Read(hosts_), BlockedHosts(original, kAdServerList, "0.0.0.0"));
+  EXPECT_EQ(Read(backup_), original);
+  EXPECT_EQ(GetFileAttributesA(hosts_.c_str()) & 0x7, attributes);
+  ASSERT_TRUE(ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, false));
+  EXPECT_EQ(Read(hosts_), original);
+  EXPECT_EQ(GetFileAttributesA(hosts_.c_str()) & 0x7, attributes);
+  std::vector<std::string> names = Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"hosts", "hosts.sav"}));
+}
+
+TEST_F(Win32FilesTest, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
+  const std::string original = "127.0.0.1 localhost\r\n";
+  Write(hosts_, original);
+  HANDLE held = CreateFileA(hosts_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  DWORD start = GetTickCount();
+  bool ok = ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, true);
+  DWORD waited = GetTickCount() - start;
+  CloseHandle(held);
+  if (ok) GTEST_SKIP() << "this system replaces files that are open for reading";
+  EXPECT_GE(waited, 1500u);  // the sharing violation was retried
+  EXPECT_EQ(Read(hosts_), original);
+  std::vector<std::string> names = Names();
+  EXPECT_EQ(std::count(names.begin(), names.end(), "hosts.quenlox-new"), 0);
+}
+
+}  // namespace
+
+}  // namespace quenlox::testing

@@ -1,0 +1,204 @@
+// The ordering window as built from its layout table, inspected on the real window system.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ordering/Uord1_win32.h"
+#include "platform/desktop_memory.h"
+#include "platform/files_memory.h"
+#include "platform/registry_memory.h"
+#include "resources/texts.h"
+
+namespace quenlox::testing {
+
+namespace {
+
+void Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+struct FontSeen {
+  std::string face;
+  int height = 0;  // as rendered
+  int requested = 0;
+  bool italic = false;
+  bool underline = false;
+};
+
+FontSeen FontOf(HWND window) {
+  FontSeen seen;
+  auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+  if (font == nullptr) return seen;
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(dc, sizeof face, face);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  LOGFONTA logical{};
+  GetObjectA(font, sizeof logical, &logical);
+  seen.requested = -logical.lfHeight;
+  seen.face = face;
+  seen.height = metrics.tmHeight - metrics.tmInternalLeading;
+  seen.italic = metrics.tmItalic != 0;
+  seen.underline = metrics.tmUnderlined != 0;
+  return seen;
+}
+
+class OrderingWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(window.Create()); }
+  HWND Control(const ControlSpec& spec) { return GetDlgItem(window.Window(), spec.id); }
+
+  host::MemoryRegistry registry;
+  host::MemoryFiles files;
+  host::MemoryDialogs dialogs;
+  host::MemoryShell shell;
+  host::MemoryDesktop desktop;
+  host::Host system{registry, files, dialogs, shell, desktop};
+  OrderingWindow window{system, nullptr};
+};
+
+TEST_F(OrderingWindowTest, WindowFrameSizeAndPlace) {
+  HWND w = window.Window();
+  char caption[64] = {};
+  GetWindowTextA(w, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Ordering Information");
+  char cls[32] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  EXPECT_STREQ(cls, "TFrmordr1");
+  RECT rect;
+  GetWindowRect(w, &rect);
+  EXPECT_EQ(rect.right - rect.left, 504);
+  EXPECT_EQ(rect.bottom - rect.top, 421);
+  EXPECT_NEAR((rect.left + rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+  EXPECT_NEAR((rect.top + rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+  LONG style = GetWindowLongA(w, GWL_STYLE);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(IsWindowVisible(w));
+  FontSeen font = FontOf(w);
+  EXPECT_EQ(font.face, "System");
+  EXPECT_EQ(font.requested, 13);
+}
+
+TEST_F(OrderingWindowTest, ControlsTextsPlacesAndFonts) {
+  HDC screen = GetDC(nullptr);
+  for (const ControlSpec& spec : kOrderingControls) {
+    SCOPED_TRACE(spec.name);
+    HWND control = Control(spec);
+    ASSERT_NE(control, nullptr);
+    char cls[32] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    EXPECT_STREQ(cls, spec.button ? "Button" : "Static");
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    EXPECT_STREQ(text, spec.text);
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, window.Window(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, spec.left);
+    EXPECT_EQ(rect.top, spec.top);
+    FontSeen font = FontOf(control);
+    EXPECT_EQ(font.face, spec.font.face);
+    EXPECT_EQ(font.requested, spec.font.height);
+    EXPECT_NEAR(font.height, spec.font.height, 1);  // rounding of the font's own scaling
+    EXPECT_EQ(font.italic, spec.font.italic);
+    EXPECT_EQ(font.underline, spec.font.underline);
+    SIZE extent{};
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32A(dc, spec.text, lstrlenA(spec.text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (spec.width == 0) {
+      EXPECT_EQ(rect.right - rect.left, extent.cx);  // one line, as wide as its text
+      EXPECT_EQ(rect.bottom - rect.top, extent.cy);
+    } else if (spec.wraps || spec.button) {
+      EXPECT_EQ(rect.right - rect.left, spec.width);
+      EXPECT_EQ(rect.bottom - rect.top, spec.height);
+    } else {
+      EXPECT_EQ(rect.right - rect.left, std::max<LONG>(spec.width, extent.cx));  // never cut off
+      EXPECT_EQ(rect.bottom - rect.top, spec.height);
+    }
+    if (!spec.button) {
+      LONG style = GetWindowLongA(control, GWL_STYLE);
+      EXPECT_EQ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP, !spec.wraps);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_F(OrderingWindowTest, ColoursWhiteBackgroundAndHandCursors) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const ControlSpec& spec : kOrderingControls) {
+    if (spec.button) continue;
+    SCOPED_TRACE(spec.name);
+    HWND control = Control(spec);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(window.Window(), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
+    EXPECT_EQ(GetTextColor(dc), spec.color);
+    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+    LOGBRUSH fill{};
+    ASSERT_TRUE(GetObjectA(brush, sizeof fill, &fill));
+    EXPECT_EQ(fill.lbColor, RGB(255, 255, 255));
+
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SendMessageA(window.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor() == LoadCursorA(nullptr, IDC_HAND), spec.hand_cursor);
+  }
+  DeleteDC(dc);
+}
+
+TEST_F(OrderingWindowTest, LabelClicksReachTheirHandlersWithTheWindowsHandle) {
+  const ControlSpec& support = kOrderingControls[9];  // Label3
+  ASSERT_STREQ(support.name, "Label3");
+  SendMessageA(window.Window(), WM_COMMAND, MAKEWPARAM(support.id, STN_CLICKED),
+               reinterpret_cast<LPARAM>(Control(support)));
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls[0].window, window.Handle());
+  EXPECT_EQ(dialogs.Texts(host::MemoryDialogs::Kind::kNotice),
+            std::vector<std::string>{texts::kSupportNotice});
+  EXPECT_TRUE(IsWindow(window.Window()));
+}
+
+TEST_F(OrderingWindowTest, EscapeDoesNotCloseButReturnDoes) {
+  HWND w = window.Window();
+  PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(Control(kOrderingControls[10]), WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_TRUE(IsWindow(w));
+  SendMessageA(Control(kOrderingControls[10]), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(w));
+}
+
+TEST(OrderingModalLoop, EndsWhenTheProgramQuitsAndPassesTheQuitOn) {
+  host::MemoryRegistry registry;
+  host::MemoryFiles files;
+  host::MemoryDialogs dialogs;
+  host::MemoryShell shell;
+  host::MemoryDesktop desktop;
+  host::Host system{registry, files, dialogs, shell, desktop};
+  OrderingWindow window(system, nullptr);
+  ASSERT_TRUE(window.Create());
+  PostQuitMessage(7);
+  window.RunModal();
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 7u);
+}
+
+}  // namespace
+
+}  // namespace quenlox::testing

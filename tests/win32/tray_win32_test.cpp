@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/Ufirst.h"
+#include "platform/win32_host.h"
+
+namespace quenlox::testing {
+
+namespace {
+
+TEST(Win32Tray, TheIconRecordAsTheShellExpectsIt) {
+  HWND window = reinterpret_cast<HWND>(0x1234);
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+  ASSERT_NE(icon, nullptr);
+  NOTIFYICONDATAA record = host::win32::TrayRecord(window, icon);
+  EXPECT_EQ(record.cbSize, 88u);
+  EXPECT_EQ(record.hWnd, window);
+  EXPECT_EQ(record.uID, 0u);
+  EXPECT_EQ(record.uFlags, 7u);
+  EXPECT_EQ(record.uCallbackMessage, 1034u);
+  EXPECT_EQ(record.hIcon, icon);
+  EXPECT_STREQ(record.szTip, "Leftclick for settings/summary; Rightclick to order");
+
+  NOTIFYICONDATAA removal = host::win32::TrayRemovalRecord(window);
+  EXPECT_EQ(removal.cbSize, 88u);
+  EXPECT_EQ(removal.hWnd, window);
+  EXPECT_EQ(removal.uID, 0u);
+  EXPECT_EQ(removal.uFlags, 0u);
+}
+
+TEST(Win32Tray, MainIconHasBothSizesIn16Colours) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HRSRC group = FindResourceA(self, "MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  ASSERT_NE(group, nullptr);
+  const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(self, group)));
+  ASSERT_NE(data, nullptr);
+  int count = data[4] | (data[5] << 8);
+  ASSERT_EQ(count, 2);
+  std::vector<int> sizes;
+  for (int i = 0; i < count; ++i) {
+    const unsigned char* entry = data + 6 + 14 * i;
+    sizes.push_back(entry[0]);
+    EXPECT_EQ(entry[2], 16) << "colours";
+  }
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+}
+
+TEST(Win32Desktop, ExecutablePathIsWholeAndWindowsFolderIsReported) {
+  host::win32::Desktop desktop;
+  std::string path = desktop.ExecutablePath();
+  ASSERT_GT(path.size(), 4u);
+  EXPECT_EQ(path.substr(path.size() - 4), ".exe");
+  char buffer[256] = {};
+  unsigned length = desktop.WindowsDirectory(buffer, 200);
+  EXPECT_GT(length, 0u);
+  EXPECT_EQ(std::strlen(buffer), length);
+  EXPECT_TRUE(desktop.IsNtFamily());
+  desktop.FlushDnsCache();  // present or absent, it must not fail
+}
+
+}  // namespace
+
+}  // namespace quenlox::testing
