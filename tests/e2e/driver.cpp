@@ -1,1 +1,152 @@
-int main(){return 0;}
+// Test driver for the end-to-end scenarios: looks at the Wine desktop from another process, as
+// far as the window system lets it, and prints what it sees. One command per run:
+//   windows CLASS            top-level windows of CLASS: "hwnd pid visible left top right bottom client_x client_y"
+//   dialogs                  every visible dialog with its caption, icon, texts and buttons
+//   menu-item INDEX COUNT    screen centre of item INDEX of the open COUNT-item menu: "x y"
+//   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
+//   taskbar-created          broadcasts "TaskbarCreated", as a restarted shell does
+//   tray-message COUNT EVENT sends COUNT tray messages to Form1, prints microseconds per message
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Found {
+  const char* cls;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM out) {
+  auto* found = reinterpret_cast<Found*>(out);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (lstrcmpA(cls, found->cls) == 0 && IsWindowVisible(window)) found->windows.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevel(const char* cls, bool visible_only = true) {
+  Found found{cls, {}};
+  if (visible_only) {
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&found));
+  } else {
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, cls, nullptr))
+      found.windows.push_back(w);
+  }
+  return found.windows;
+}
+
+std::string Text(HWND window) {
+  char text[2048] = {};
+  // WM_GETTEXT reads another process's control; GetWindowText would not.
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  char cls[64] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  LONG style = GetWindowLongA(child, GWL_STYLE);
+  if (lstrcmpiA(cls, "Button") == 0) {
+    std::printf("BUTTON\t%s\n", Text(child).c_str());
+  } else if (lstrcmpiA(cls, "Static") == 0) {
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+      std::printf("ICON\t%d\n", SendMessageA(child, STM_GETICON, 0, 0) != 0 ? 1 : 0);
+    } else if (!Text(child).empty()) {
+      std::printf("STATIC\t%s\n", Text(child).c_str());
+    }
+  }
+  return TRUE;
+}
+
+int Windows(const char* cls) {
+  for (HWND w : TopLevel(cls, false)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    RECT r{};
+    GetWindowRect(w, &r);
+    POINT client{0, 0};
+    ClientToScreen(w, &client);
+    std::printf("%p %lu %d %ld %ld %ld %ld %ld %ld\n", static_cast<void*>(w), pid,
+                IsWindowVisible(w) ? 1 : 0, r.left, r.top, r.right, r.bottom, client.x, client.y);
+  }
+  return 0;
+}
+
+int Dialogs() {
+  for (HWND w : TopLevel("#32770")) {
+    std::printf("DIALOG\t%p\t%s\n", static_cast<void*>(w), Text(w).c_str());
+    EnumChildWindows(w, PrintChild, 0);
+  }
+  return 0;
+}
+
+// Menu item strings and handles cannot be read from another process; the rows are equal.
+int MenuItem(int index, int count) {
+  std::vector<HWND> menus = TopLevel("#32768");
+  if (menus.empty() || count <= 0) return 1;
+  RECT w{};
+  GetWindowRect(menus.front(), &w);
+  int row = (w.bottom - w.top - 6) / count;
+  std::printf("%ld %ld\n", (w.left + w.right) / 2, w.top + 3 + row * index + row / 2);
+  return 0;
+}
+
+int TrayDelete() {
+  std::vector<HWND> forms = TopLevel("TForm1", false);
+  if (forms.empty()) return 1;
+  for (HWND form : forms) {
+    NOTIFYICONDATAA record;
+    std::memset(&record, 0, sizeof record);
+    record.cbSize = 88;
+    record.hWnd = form;
+    record.uID = 0;
+    Shell_NotifyIconA(NIM_DELETE, &record);
+  }
+  return 0;
+}
+
+int TaskbarCreated() {
+  UINT message = RegisterWindowMessageA("TaskbarCreated");
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  return 0;
+}
+
+int TrayMessages(int count, LPARAM event) {
+  std::vector<HWND> forms = TopLevel("TForm1", false);
+  if (forms.empty()) return 1;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  for (int i = 0; i < count; ++i) SendMessageA(forms.front(), WM_USER + 10, 0, event);
+  QueryPerformanceCounter(&end);
+  double micros = 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                  static_cast<double>(frequency.QuadPart) / count;
+  std::printf("%.2f\n", micros);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  std::string command = argv[1];
+  int status = 2;
+  if (command == "windows" && argc == 3) status = Windows(argv[2]);
+  if (command == "dialogs") status = Dialogs();
+  if (command == "menu-item" && argc == 4) status = MenuItem(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (command == "tray-delete") status = TrayDelete();
+  if (command == "taskbar-created") status = TaskbarCreated();
+  if (command == "tray-message" && argc == 4)
+    status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]));
+  std::fflush(stdout);
+  return status;
+}

@@ -1,0 +1,497 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios: the real quenlox.exe on a Wine desktop, driven by real mouse clicks and
+key presses (xdotool), watched through screenshots, the registry and a driver program that reads
+windows and dialogs from outside. Run through tests/wine/with_session.sh, which gives this run its
+own prefix and display; each scenario starts from a fresh desktop and fresh settings.
+
+    e2e.py --template DIR --exe quenlox.exe --driver e2e_driver.exe --shots DIR [scenario ...]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+
+MESSENGER = r"HKLM\SYSTEM\CurrentControlSet\Services\Messenger"
+ZONE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Zones\3"
+RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+INSTALL = "Program Files/Quenlox Test"  # a folder with a blank, below drive_c
+SECOND = "Quenlox2"
+ORIGINAL_HOSTS = b"# hosts of the e2e test\r\n127.0.0.1       localhost\r\n::1 localhost\r\n"
+
+TEXT_INLINE_BLOCKED = ("The in-line browser ads are NOW BLOCKED and will no longer appear. Be sure "
+                       "to close and reopen your browser to take effect.")
+TEXT_WINDOW_BLOCKED = "The Windows spam popups are NOW BLOCKED and will no longer appear."
+TEXT_BROWSER_BLOCKED = ("The browser popups are NOW BLOCKED and will no longer appear. Be sure to "
+                        "close and reopen your browser to take effect.")
+TEXT_DISABLE = ("You are about to disable and remove Quenlox from your system tray. "
+                "Please confirm.")
+TEXT_NO_HELP = ("We could not automatically open your browser, please view the help.html file in "
+                "your installation folder.")
+TITLE = "Quenlox Popup Software"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, probe, timeout=10.0, interval=0.2):
+    """Polls probe() until it returns something true; returns it, or fails naming `what`."""
+    deadline = time.time() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.time() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def read_icon_template():
+    """The opaque pixels of the 16 x 16 program icon, from its source."""
+    colours = {"K": (0, 0, 0), "W": (255, 255, 255), "B": (0, 0, 255)}
+    rows = [line.rstrip("\n") for line in open(os.path.join(ROOT, "resources", "quenlox_icon.txt"))
+            if line.strip() and not line.startswith("#")]
+    return [(x, y, colours[c]) for y, row in enumerate(rows) for x, c in enumerate(row) if c != "."]
+
+
+class Screen:
+    def __init__(self, data):
+        header, rest = data.split(b"\n", 1)
+        check(header == b"P6", "screenshot is not a PPM")
+        dims, rest = rest.split(b"\n", 1)
+        self.width, self.height = map(int, dims.split())
+        _, self.pixels = rest.split(b"\n", 1)
+
+    def at(self, x, y):
+        i = 3 * (y * self.width + x)
+        return self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]
+
+
+class Desktop:
+    def __init__(self, args):
+        self.args = args
+        self.prefix = os.environ["WINEPREFIX"]
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        self.icon = read_icon_template()
+        self.processes = []
+
+    # --- Wine and the driver -------------------------------------------------------------
+    def wine(self, *argv, timeout=60, check_rc=False):
+        result = subprocess.run(["wine"] + list(argv), capture_output=True, timeout=timeout)
+        if check_rc and result.returncode != 0:
+            raise Failure("wine %s failed: %s" % (argv, result.stderr.decode(errors="replace")))
+        return result
+
+    def driver(self, *argv):
+        out = self.wine(self.windows_path(self.args.driver), *[str(a) for a in argv], timeout=30)
+        return out.stdout.decode("latin-1").replace("\r\n", "\n")
+
+    def windows_path(self, unix_path):
+        out = subprocess.run(["winepath", "-w", unix_path], capture_output=True, check=True)
+        return out.stdout.decode().strip()
+
+    def windows(self, cls):
+        rows = []
+        for line in self.driver("windows", cls).splitlines():
+            parts = line.split()
+            if len(parts) == 9:
+                rows.append({"hwnd": parts[0], "pid": parts[1], "visible": parts[2] == "1",
+                             "rect": tuple(int(p) for p in parts[3:7]),
+                             "client": (int(parts[7]), int(parts[8]))})
+        return rows
+
+    def dialogs(self):
+        found = []
+        for line in self.driver("dialogs").splitlines():
+            kind, _, text = line.partition("\t")
+            if kind == "DIALOG":
+                hwnd, _, caption = text.partition("\t")
+                found.append({"hwnd": hwnd, "caption": caption, "statics": [], "buttons": [],
+                              "icon": False})
+            elif found and kind == "STATIC":
+                found[-1]["statics"].append(text)
+            elif found and kind == "BUTTON":
+                found[-1]["buttons"].append(text)
+            elif found and kind == "ICON":
+                found[-1]["icon"] = found[-1]["icon"] or text == "1"
+        return found
+
+    def wait_dialog(self, caption, timeout=10):
+        return wait_for("a dialog '%s'" % caption,
+                        lambda: next((d for d in self.dialogs() if d["caption"] == caption), None),
+                        timeout)
+
+    def wait_no_dialog(self, timeout=10):
+        wait_for("the dialogs to close", lambda: not self.dialogs(), timeout)
+
+    # --- registry ---------------------------------------------------------------------------
+    def reg_query(self, key, name):
+        out = self.wine("reg", "query", key, "/v", name).stdout.decode("latin-1")
+        for line in out.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                value = parts[2] if len(parts) == 3 else ""
+                if parts[1] == "REG_DWORD":
+                    return int(value, 16)
+                return value
+        return None
+
+    def reg_dword(self, key, name, value):
+        self.wine("reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f",
+                  check_rc=True)
+
+    def reg_string(self, key, name, value):
+        self.wine("reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f", check_rc=True)
+
+    def reg_delete(self, key, name):
+        self.wine("reg", "delete", key, "/v", name, "/f")
+
+    # --- files ------------------------------------------------------------------------------
+    def hosts_path(self):
+        return os.path.join(self.drive_c, "windows", "system32", "drivers", "etc", "hosts")
+
+    def write_hosts(self, data):
+        path = self.hosts_path()
+        # A new file, never a write into the old one: the prefix shares files with its template.
+        if os.path.exists(path):
+            os.remove(path)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    def read_hosts(self):
+        with open(self.hosts_path(), "rb") as f:
+            return f.read()
+
+    def install(self, folder, pages=True):
+        target = os.path.join(self.drive_c, folder)
+        shutil.rmtree(target, ignore_errors=True)
+        os.makedirs(target)
+        shutil.copy(self.args.exe, os.path.join(target, "quenlox.exe"))
+        if pages:
+            for name in ("index.html", "download.html"):
+                shutil.copy(os.path.join(os.path.dirname(self.args.exe), name), target)
+        return os.path.join(target, "quenlox.exe")
+
+    # --- desktop ----------------------------------------------------------------------------
+    def screen(self):
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True,
+                              check=True).stdout
+        return Screen(data)
+
+    def shot(self, name):
+        os.makedirs(self.args.shots, exist_ok=True)
+        path = os.path.join(self.args.shots, name + ".png")
+        subprocess.run(["import", "-window", "root", path], check=True)
+        return path
+
+    def tray_icons(self):
+        """Centres of the program's icons drawn on the taskbar's right end."""
+        screen = self.screen()
+        found = []
+        top = screen.height - 34
+        for y in range(top, screen.height - 15):
+            for x in range(screen.width // 2, screen.width - 15):
+                if screen.at(x + 1, y + 1) != (0, 0, 0) or screen.at(x + 3, y + 3) != (0, 0, 255):
+                    continue
+                if all(screen.at(x + dx, y + dy) == colour for dx, dy, colour in self.icon):
+                    found.append((x + 8, y + 8))
+        return found
+
+    def click(self, x, y, button=1):
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)], check=True)
+
+    def key(self, name):
+        subprocess.run(["xdotool", "key", name], check=True)
+
+    def start(self, exe):
+        process = subprocess.Popen(["wine", self.windows_path(exe)], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def start_and_wait_icon(self, exe, icons=1):
+        self.start(exe)
+        return wait_for("%d tray icon(s)" % icons,
+                        lambda: (lambda found: found if len(found) == icons else None)(
+                            self.tray_icons()), timeout=30)[0]
+
+    def open_menu(self, icon, button):
+        self.click(icon[0], icon[1], button)
+        wait_for("the popup menu", lambda: [w for w in self.windows("#32768") if w["visible"]])
+
+    def choose(self, index, count):
+        x, y = map(int, wait_for("the menu item",
+                                 lambda: self.driver("menu-item", index, count).split()))
+        self.click(x, y)
+
+    def menu_item(self, icon, button, index):
+        self.open_menu(icon, button)
+        self.choose(index, 4 if button == 1 else 3)
+
+    def form1_alive(self):
+        return bool(self.windows("TForm1"))
+
+    def reset(self):
+        """A fresh desktop: every program of the prefix ends, the settings go back to a typical
+        NT machine with nothing blocked."""
+        subprocess.run(["wineserver", "-k"], capture_output=True)
+        subprocess.run(["wineserver", "-w"], capture_output=True)
+        for process in self.processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        self.processes = []
+        self.write_hosts(ORIGINAL_HOSTS)
+        for name in ("hosts.sav", "hosts.quenlox-new"):
+            path = os.path.join(os.path.dirname(self.hosts_path()), name)
+            if os.path.exists(path):
+                os.remove(path)
+        self.reg_dword(MESSENGER, "Start", 3)
+        self.reg_dword(ZONE, "1400", 0)
+        self.reg_delete(RUN, "Quenlox")
+
+
+SCENARIOS = []
+
+
+def scenario(function):
+    SCENARIOS.append(function)
+    return function
+
+
+@scenario
+def start_up_icon_menus_and_run_value(d):
+    exe = d.install(INSTALL)
+    icon = d.start_and_wait_icon(exe)
+    forms = d.windows("TForm1")
+    check(len(forms) == 1 and not forms[0]["visible"], "Form1 is one hidden window: %s" % forms)
+    run = d.reg_query(RUN, "Quenlox")
+    check(run == '"C:\\Program Files\\Quenlox Test\\quenlox.exe"', "Run value: %r" % run)
+    check(not d.dialogs(), "no dialog at start-up")
+
+    d.open_menu(icon, 1)
+    d.shot("left-click-menu")
+    menus = [w for w in d.windows("#32768") if w["visible"]]
+    left_menu = menus[0]["rect"]
+    # At the screen's corner the system moves the menu so that it stays on screen.
+    check(left_menu[0] <= icon[0] <= left_menu[2] and abs(left_menu[3] - icon[1]) <= 20,
+          "menu at the cursor: %s, icon %s" % (left_menu, icon))
+    d.key("Escape")
+    wait_for("the menu to close", lambda: not [w for w in d.windows("#32768") if w["visible"]])
+
+    d.open_menu(icon, 3)
+    d.shot("right-click-menu")
+    right_menu = [w for w in d.windows("#32768") if w["visible"]][0]["rect"]
+    check(right_menu[3] - right_menu[1] < left_menu[3] - left_menu[1],
+          "the right-click menu (3 items) is shorter than the left one (4 items)")
+    d.key("Escape")
+    wait_for("the menu to close", lambda: not [w for w in d.windows("#32768") if w["visible"]])
+
+
+@scenario
+def taskbar_created_restores_exactly_one_icon(d):
+    d.start_and_wait_icon(d.install(INSTALL))
+    d.driver("tray-delete")
+    wait_for("the icon to go", lambda: not d.tray_icons())
+    d.driver("taskbar-created")
+    wait_for("one icon back", lambda: len(d.tray_icons()) == 1)
+    d.driver("taskbar-created")
+    time.sleep(1)
+    check(len(d.tray_icons()) == 1, "a second broadcast leaves one icon")
+
+
+@scenario
+def second_start_is_independent_and_rewrites_the_run_value(d):
+    d.start_and_wait_icon(d.install(INSTALL))
+    d.start_and_wait_icon(d.install(SECOND), icons=2)
+    check(len(d.windows("TForm1")) == 2, "two Form1 windows")
+    run = d.reg_query(RUN, "Quenlox")
+    check(run == "C:\\Quenlox2\\quenlox.exe", "Run value bare for a path without blanks: %r" % run)
+
+
+@scenario
+def window_popup_block_and_unblock(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.menu_item(icon, 1, 0)
+    notice = d.wait_dialog(TITLE)
+    check(notice["statics"] == [TEXT_WINDOW_BLOCKED], "notice: %s" % notice)
+    check(notice["buttons"] == ["OK"] and not notice["icon"], "plain notice: %s" % notice)
+    d.shot("notice")
+    d.key("Return")
+    d.wait_no_dialog()
+    check(d.reg_query(MESSENGER, "Start") == 4, "Start = 4 after blocking")
+    d.menu_item(icon, 1, 0)  # now "Un-Block Window Popup Spam (Currently Blocked)"
+    wait_for("Start = 3", lambda: d.reg_query(MESSENGER, "Start") == 3)
+    time.sleep(0.5)
+    check(not d.dialogs(), "unblocking shows nothing")
+
+
+@scenario
+def browser_popup_block_and_unblock(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.reg_dword(ZONE, "1400", 1)
+    d.menu_item(icon, 1, 2)
+    notice = d.wait_dialog(TITLE)
+    check(notice["statics"] == [TEXT_BROWSER_BLOCKED], "notice: %s" % notice)
+    d.key("Escape")
+    d.wait_no_dialog()
+    check(d.reg_query(ZONE, "1400") == 3, "1400 = 3 after blocking")
+    d.menu_item(icon, 1, 2)
+    wait_for("1400 = 0", lambda: d.reg_query(ZONE, "1400") == 0)
+
+
+@scenario
+def inline_block_and_unblock_round_trip(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.menu_item(icon, 1, 1)
+    notice = d.wait_dialog(TITLE)
+    check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
+    d.key("Return")
+    d.wait_no_dialog()
+    blocked = d.read_hosts()
+    first_line = blocked.split(b"\r")[0]
+    check(b"Quenlox" in first_line, "marker in the first line")
+    check(ORIGINAL_HOSTS in blocked and b"\r\n0.0.0.0 " in blocked, "original kept, list added")
+    with open(os.path.join(os.path.dirname(d.hosts_path()), "hosts.sav"), "rb") as f:
+        check(f.read() == ORIGINAL_HOSTS, "hosts.sav is an exact copy")
+    d.menu_item(icon, 1, 1)
+    wait_for("the original hosts file", lambda: d.read_hosts() == ORIGINAL_HOSTS)
+    etc = os.listdir(os.path.dirname(d.hosts_path()))
+    check("hosts.quenlox-new" not in etc, "no temporary file left: %s" % etc)
+
+
+@scenario
+def wrong_typed_start_shows_the_error_report_and_no_menu(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.reg_string(MESSENGER, "Start", "3")
+    d.click(icon[0], icon[1], 1)
+    report = d.wait_dialog(TITLE)
+    check(report["statics"] == ["Invalid data type for 'Start'"], "report: %s" % report)
+    check(report["icon"], "the error report has its icon")
+    check(not [w for w in d.windows("#32768") if w["visible"]], "no menu opened")
+    # While the cause remains, the next tray message (the button's release) shows it again.
+    d.reg_dword(MESSENGER, "Start", 3)
+    d.key("Return")
+    d.wait_no_dialog()
+
+
+@scenario
+def disable_escape_keeps_enter_ends(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.reg_dword(MESSENGER, "Start", 2)
+    d.reg_dword(ZONE, "1400", 1)
+    d.menu_item(icon, 3, 0)
+    question = d.wait_dialog("Warning")
+    check(question["statics"] == [TEXT_DISABLE], "question: %s" % question)
+    check(question["buttons"] == ["&Yes", "&No"] and question["icon"], "buttons: %s" % question)
+    d.shot("disable-question")
+    d.key("Escape")
+    d.wait_no_dialog()
+    check(d.form1_alive() and len(d.tray_icons()) == 1, "Escape answers No")
+    check(d.reg_query(MESSENGER, "Start") == 2, "nothing changed")
+
+    d.menu_item(icon, 3, 0)
+    d.wait_dialog("Warning")
+    d.key("Return")
+    wait_for("the program to end", lambda: not d.form1_alive(), timeout=15)
+    check(d.reg_query(MESSENGER, "Start") == 3, "Start = 3 after disabling")
+    check(d.reg_query(ZONE, "1400") == 0, "1400 = 0 after disabling")
+    wait_for("the icon to go", lambda: not d.tray_icons())
+    check(d.reg_query(RUN, "Quenlox") is not None, "the Run value stays")
+
+
+@scenario
+def help_faq_without_its_page_names_help_html(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL, pages=False))
+    d.menu_item(icon, 1, 3)
+    notice = d.wait_dialog(TITLE, timeout=20)
+    check(notice["statics"] == [TEXT_NO_HELP], "notice: %s" % notice)
+    d.key("Return")
+
+
+@scenario
+def buy_now_twice_gives_fresh_windows_and_support_notice_comes_first(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.menu_item(icon, 3, 2)
+    first = wait_for("the ordering window", lambda: d.windows("TFrmordr1"))
+    check(len(first) == 1 and first[0]["visible"], "one ordering window")
+    left, top, right, bottom = first[0]["rect"]
+    check((right - left, bottom - top) == (504, 421), "outer size %s" % (first[0]["rect"],))
+    time.sleep(0.5)
+    d.shot("ordering-window")
+    x, y = first[0]["client"]
+    d.click(x + 399 + 44, y + 354 + 11)  # "Return"
+    wait_for("the window to close", lambda: not d.windows("TFrmordr1"))
+    d.menu_item(icon, 3, 2)
+    second = wait_for("a second ordering window", lambda: d.windows("TFrmordr1"))
+    check(len(second) == 1, "a fresh window")
+    x, y = second[0]["client"]
+    d.click(x + 24 + 100, y + 313 + 8)  # the support label: its notice comes first
+    notice = d.wait_dialog(TITLE)
+    check(notice["statics"][0].startswith("If you have any questions or problems"),
+          "support notice: %s" % notice)
+    d.key("Return")
+    time.sleep(2)
+    for dialog in d.dialogs():  # without a mail client, its own notice follows
+        check(dialog["statics"][0].startswith("You cannot view this file"), "%s" % dialog)
+        d.key("Return")
+
+
+@scenario
+def disable_while_ordering_window_is_open_ends_the_process(d):
+    icon = d.start_and_wait_icon(d.install(INSTALL))
+    d.menu_item(icon, 3, 2)
+    wait_for("the ordering window", lambda: d.windows("TFrmordr1"))
+    d.menu_item(icon, 3, 0)
+    d.wait_dialog("Warning")
+    d.key("Return")
+    wait_for("the program to end", lambda: not d.form1_alive(), timeout=15)
+    check(not d.windows("TFrmordr1"), "the ordering window is gone too")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--shots", required=True)
+    parser.add_argument("names", nargs="*")
+    args = parser.parse_args()
+    desktop = Desktop(args)
+    passed = failed = 0
+    for run in SCENARIOS:
+        if args.names and run.__name__ not in args.names:
+            continue
+        started = time.time()
+        try:
+            desktop.reset()
+            run(desktop)
+            passed += 1
+            print("PASS %s (%.1f s)" % (run.__name__, time.time() - started), flush=True)
+        except Exception as error:  # a scenario's failure must not stop the others
+            failed += 1
+            print("FAIL %s: %s" % (run.__name__, error), flush=True)
+            if not isinstance(error, Failure):
+                traceback.print_exc()
+            try:
+                print("  screenshot: " + desktop.shot("failed-" + run.__name__))
+            except Exception:
+                pass
+    subprocess.run(["wineserver", "-k"], capture_output=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
