@@ -71,7 +71,7 @@ add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh $<
 add_test(NAME icon_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_icon.sh ${CMAKE_SOURCE_DIR})
 add_test(NAME unit_under_wine COMMAND ${RUN_IN_WINE} $<TARGET_FILE:unit_tests>)
 add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>)
-add_test(NAME e2e COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py
-  --template ${WINE_TEMPLATE} --exe $<TARGET_FILE:quenlox> --driver $<TARGET_FILE:e2e_driver>
+add_test(NAME e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
+  python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py --exe $<TARGET_FILE:quenlox> --driver $<TARGET_FILE:e2e_driver>
   --shots ${CMAKE_BINARY_DIR}/screenshots)
 set_tests_properties(unit_under_wine win32_in_process e2e PROPERTIES RUN_SERIAL TRUE)
