@@ -38,15 +38,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} googletest EXCLUDE_FROM_ALL)
 
-add_executable(unit_tests
-  tests/unit/registry_test.cpp
-  tests/unit/form_create_test.cpp
-  tests/unit/tray_test.cpp
-  tests/unit/probes_test.cpp
-  tests/unit/toggles_test.cpp
-  tests/unit/hosts_block_test.cpp
-  tests/unit/help_pages_test.cpp
-  tests/unit/ordering_test.cpp)
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE quenlox_memory gtest_main)
 target_link_options(unit_tests PRIVATE ${QUENLOX_STATIC_LINK})
 

@@ -52,11 +52,12 @@ OrderingWindow::~OrderingWindow() {
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
 }
 
-HFONT OrderingWindow::FontFor(const FontSpec& spec) {
+HFONT OrderingWindow::FontFor(const FontSpec& font_spec) {
   // Negative: the character height, which is what the layout gives in pixels.
-  HFONT font = CreateFontA(-spec.height, 0, 0, 0, FW_NORMAL, spec.italic, spec.underline, FALSE,
+  HFONT font = CreateFontA(-font_spec.height, 0, 0, 0, FW_NORMAL, font_spec.italic,
+                           font_spec.underline, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font_spec.face);
   if (font == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   fonts_.emplace_back(font);
   return font;
@@ -76,24 +77,24 @@ bool OrderingWindow::Create() {
                             left, top, kOrderingWindow.width, kOrderingWindow.height, owner_,
                             nullptr, instance, this);
   if (window_ == nullptr) return false;
-  for (const ControlSpec& spec : kOrderingControls) {
-    if (!CreateControl(spec)) return false;
+  for (const ControlSpec& row : kOrderingControls) {
+    if (!CreateControl(row)) return false;
   }
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
   return true;
 }
 
-bool OrderingWindow::CreateControl(const ControlSpec& spec) {
-  HFONT font = FontFor(spec.font);
-  int width = spec.width;
-  int height = spec.height;
-  if (!spec.wraps && !spec.button) {
+bool OrderingWindow::CreateControl(const ControlSpec& row) {
+  HFONT font = FontFor(row.font);
+  int width = row.width;
+  int height = row.height;
+  if (!row.wraps && !row.button) {
     HDC dc = GetDC(window_);
     if (dc == nullptr) return false;
     HGDIOBJ old = SelectObject(dc, font);
     SIZE extent{0, 0};
-    BOOL measured = GetTextExtentPoint32A(dc, spec.text, lstrlenA(spec.text), &extent);
+    BOOL measured = GetTextExtentPoint32A(dc, row.text, lstrlenA(row.text), &extent);
     SelectObject(dc, old);
     ReleaseDC(window_, dc);
     if (!measured) return false;
@@ -108,18 +109,18 @@ bool OrderingWindow::CreateControl(const ControlSpec& spec) {
   }
   DWORD style = WS_CHILD | WS_VISIBLE;
   const char* window_class = "STATIC";
-  if (spec.button) {
+  if (row.button) {
     style |= BS_PUSHBUTTON | WS_TABSTOP;
     window_class = "BUTTON";
   } else {
-    style |= SS_NOTIFY | SS_NOPREFIX | (spec.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP);
+    style |= SS_NOTIFY | SS_NOPREFIX | (row.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP);
   }
-  HWND control = CreateWindowExA(0, window_class, spec.text, style, spec.left, spec.top, width,
-                                 height, window_, reinterpret_cast<HMENU>(spec.id),
+  HWND control = CreateWindowExA(0, window_class, row.text, style, row.left, row.top, width,
+                                 height, window_, reinterpret_cast<HMENU>(row.id),
                                  GetModuleHandleA(nullptr), nullptr);
   if (control == nullptr) return false;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  controls_.emplace_back(control, &spec);
+  controls_.emplace_back(control, &row);
   return true;
 }
 
@@ -184,12 +185,12 @@ LRESULT OrderingWindow::Dispatch(HWND window, UINT message, WPARAM wparam, LPARA
 
 LRESULT OrderingWindow::OnCommand(WPARAM wparam) {
   HWND control = GetDlgItem(window_, LOWORD(wparam));
-  const ControlSpec* spec = SpecOf(control);
-  if (spec == nullptr) return 0;
+  const ControlSpec* row = SpecOf(control);
+  if (row == nullptr) return 0;
   WORD code = HIWORD(wparam);
-  if (code != (spec->button ? BN_CLICKED : STN_CLICKED)) return 0;
+  if (code != (row->button ? BN_CLICKED : STN_CLICKED)) return 0;
   RunGuarded(host_.dialogs, [&] {
-    switch (spec->click) {
+    switch (row->click) {
       case OrderingClick::kLabel2: form_.Label2Click(); break;
       case OrderingClick::kLabel3: form_.Label3Click(); break;
       case OrderingClick::kLabel9: form_.Label9Click(); break;
@@ -201,15 +202,15 @@ LRESULT OrderingWindow::OnCommand(WPARAM wparam) {
 }
 
 LRESULT OrderingWindow::OnCtlColorStatic(HDC dc, HWND control) {
-  const ControlSpec* spec = SpecOf(control);
-  SetTextColor(dc, spec != nullptr ? spec->color : kBlack);
+  const ControlSpec* row = SpecOf(control);
+  SetTextColor(dc, row != nullptr ? row->color : kBlack);
   SetBkColor(dc, kOrderingWindow.background);
   return reinterpret_cast<LRESULT>(background_.get());
 }
 
 LRESULT OrderingWindow::OnSetCursor(HWND control, LPARAM lparam) {
-  const ControlSpec* spec = SpecOf(control);
-  if (spec != nullptr && spec->hand_cursor && LOWORD(lparam) == HTCLIENT) {
+  const ControlSpec* row = SpecOf(control);
+  if (row != nullptr && row->hand_cursor && LOWORD(lparam) == HTCLIENT) {
     // IDC_HAND is missing before Windows 2000 and 98.
     HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
     SetCursor(hand != nullptr ? hand : LoadCursorA(nullptr, IDC_ARROW));

@@ -34,8 +34,8 @@ class OrderingWindow : public FormWindow {
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
   LRESULT OnSetCursor(HWND control, LPARAM lparam);
   LRESULT OnDestroy();
-  bool CreateControl(const ControlSpec& spec);
-  HFONT FontFor(const FontSpec& spec);
+  bool CreateControl(const ControlSpec& row);
+  HFONT FontFor(const FontSpec& font);
   const ControlSpec* SpecOf(HWND control) const;
 
   host::Host& host_;

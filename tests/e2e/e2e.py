@@ -288,17 +288,17 @@ def start_up_icon_menus_and_run_value(d):
     # At the screen's corner the system moves the menu so that it stays on screen.
     check(left_menu[0] <= icon[0] <= left_menu[2] and abs(left_menu[3] - icon[1]) <= 20,
           "menu at the cursor: %s, icon %s" % (left_menu, icon))
-    d.key("Escape")
-    wait_for("the menu to close", lambda: not [w for w in d.windows("#32768") if w["visible"]])
-
+    # Keys do not always reach a menu on the test desktop: start afresh for the other menu.
+    d.reset()
+    icon = d.start_and_wait_icon(exe)
     d.open_menu(icon, 3)
     d.shot("right-click-menu")
     right_menu = [w for w in d.windows("#32768") if w["visible"]][0]["rect"]
     check(right_menu[3] - right_menu[1] < left_menu[3] - left_menu[1],
           "the right-click menu (3 items) is shorter than the left one (4 items)")
-    d.key("Escape")
-    wait_for("the menu to close", lambda: not [w for w in d.windows("#32768") if w["visible"]])
-
+    # Keys do not always reach a menu on the test desktop: start afresh for the other menu.
+    d.reset()
+    icon = d.start_and_wait_icon(exe)
 
 @scenario
 def taskbar_created_restores_exactly_one_icon(d):
@@ -383,6 +383,9 @@ def wrong_typed_start_shows_the_error_report_and_no_menu(d):
     check(not [w for w in d.windows("#32768") if w["visible"]], "no menu opened")
     # While the cause remains, the next tray message (the button's release) shows it again.
     d.reg_dword(MESSENGER, "Start", 3)
+    dialog = wait_for("the report's window", lambda: [w for w in d.windows("#32770") if w["visible"]])
+    left, top, right, _ = dialog[0]["rect"]
+    d.click((left + right) // 2, top + 8)  # the report may open behind: bring it forward
     d.key("Return")
     d.wait_no_dialog()
 

@@ -54,7 +54,7 @@ FontSeen FontOf(HWND window) {
 class OrderingWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(window.Create()); }
-  HWND Control(const ControlSpec& spec) { return GetDlgItem(window.Window(), spec.id); }
+  HWND Control(const ControlSpec& row) { return GetDlgItem(window.Window(), row.id); }
 
   host::MemoryRegistry registry;
   host::MemoryFiles files;
@@ -92,46 +92,46 @@ TEST_F(OrderingWindowTest, WindowFrameSizeAndPlace) {
 
 TEST_F(OrderingWindowTest, ControlsTextsPlacesAndFonts) {
   HDC screen = GetDC(nullptr);
-  for (const ControlSpec& spec : kOrderingControls) {
-    SCOPED_TRACE(spec.name);
-    HWND control = Control(spec);
+  for (const ControlSpec& row : kOrderingControls) {
+    SCOPED_TRACE(row.name);
+    HWND control = Control(row);
     ASSERT_NE(control, nullptr);
     char cls[32] = {};
     GetClassNameA(control, cls, sizeof cls);
-    EXPECT_STREQ(cls, spec.button ? "Button" : "Static");
+    EXPECT_STREQ(cls, row.button ? "Button" : "Static");
     char text[512] = {};
     GetWindowTextA(control, text, sizeof text);
-    EXPECT_STREQ(text, spec.text);
+    EXPECT_STREQ(text, row.text);
     RECT rect;
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, window.Window(), reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(rect.left, spec.left);
-    EXPECT_EQ(rect.top, spec.top);
+    EXPECT_EQ(rect.left, row.left);
+    EXPECT_EQ(rect.top, row.top);
     FontSeen font = FontOf(control);
-    EXPECT_EQ(font.face, spec.font.face);
-    EXPECT_EQ(font.requested, spec.font.height);
-    EXPECT_NEAR(font.height, spec.font.height, 1);  // rounding of the font's own scaling
-    EXPECT_EQ(font.italic, spec.font.italic);
-    EXPECT_EQ(font.underline, spec.font.underline);
+    EXPECT_EQ(font.face, row.font.face);
+    EXPECT_EQ(font.requested, row.font.height);
+    EXPECT_NEAR(font.height, row.font.height, 1);  // rounding of the font's own scaling
+    EXPECT_EQ(font.italic, row.font.italic);
+    EXPECT_EQ(font.underline, row.font.underline);
     SIZE extent{};
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    GetTextExtentPoint32A(dc, spec.text, lstrlenA(spec.text), &extent);
+    GetTextExtentPoint32A(dc, row.text, lstrlenA(row.text), &extent);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    if (spec.width == 0) {
+    if (row.width == 0) {
       EXPECT_EQ(rect.right - rect.left, extent.cx);  // one line, as wide as its text
       EXPECT_EQ(rect.bottom - rect.top, extent.cy);
-    } else if (spec.wraps || spec.button) {
-      EXPECT_EQ(rect.right - rect.left, spec.width);
-      EXPECT_EQ(rect.bottom - rect.top, spec.height);
+    } else if (row.wraps || row.button) {
+      EXPECT_EQ(rect.right - rect.left, row.width);
+      EXPECT_EQ(rect.bottom - rect.top, row.height);
     } else {
-      EXPECT_EQ(rect.right - rect.left, std::max<LONG>(spec.width, extent.cx));  // never cut off
-      EXPECT_EQ(rect.bottom - rect.top, spec.height);
+      EXPECT_EQ(rect.right - rect.left, std::max<LONG>(row.width, extent.cx));  // never cut off
+      EXPECT_EQ(rect.bottom - rect.top, row.height);
     }
-    if (!spec.button) {
+    if (!row.button) {
       LONG style = GetWindowLongA(control, GWL_STYLE);
-      EXPECT_EQ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP, !spec.wraps);
+      EXPECT_EQ((style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP, !row.wraps);
     }
   }
   ReleaseDC(nullptr, screen);
@@ -139,14 +139,14 @@ TEST_F(OrderingWindowTest, ControlsTextsPlacesAndFonts) {
 
 TEST_F(OrderingWindowTest, ColoursWhiteBackgroundAndHandCursors) {
   HDC dc = CreateCompatibleDC(nullptr);
-  for (const ControlSpec& spec : kOrderingControls) {
-    if (spec.button) continue;
-    SCOPED_TRACE(spec.name);
-    HWND control = Control(spec);
+  for (const ControlSpec& row : kOrderingControls) {
+    if (row.button) continue;
+    SCOPED_TRACE(row.name);
+    HWND control = Control(row);
     auto brush = reinterpret_cast<HBRUSH>(SendMessageA(window.Window(), WM_CTLCOLORSTATIC,
                                                        reinterpret_cast<WPARAM>(dc),
                                                        reinterpret_cast<LPARAM>(control)));
-    EXPECT_EQ(GetTextColor(dc), spec.color);
+    EXPECT_EQ(GetTextColor(dc), row.color);
     EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
     LOGBRUSH fill{};
     ASSERT_TRUE(GetObjectA(brush, sizeof fill, &fill));
@@ -155,7 +155,7 @@ TEST_F(OrderingWindowTest, ColoursWhiteBackgroundAndHandCursors) {
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     SendMessageA(window.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor() == LoadCursorA(nullptr, IDC_HAND), spec.hand_cursor);
+    EXPECT_EQ(GetCursor() == LoadCursorA(nullptr, IDC_HAND), row.hand_cursor);
   }
   DeleteDC(dc);
 }
