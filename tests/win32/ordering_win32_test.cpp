@@ -183,15 +183,7 @@ TEST_F(OrderingWindowTest, EscapeDoesNotCloseButReturnDoes) {
   EXPECT_FALSE(IsWindow(w));
 }
 
-TEST(OrderingModalLoop, EndsWhenTheProgramQuitsAndPassesTheQuitOn) {
-  host::MemoryRegistry registry;
-  host::MemoryFiles files;
-  host::MemoryDialogs dialogs;
-  host::MemoryShell shell;
-  host::MemoryDesktop desktop;
-  host::Host system{registry, files, dialogs, shell, desktop};
-  OrderingWindow window(system, nullptr);
-  ASSERT_TRUE(window.Create());
+TEST_F(OrderingWindowTest, ModalLoopEndsWhenTheProgramQuitsAndPassesTheQuitOn) {
   PostQuitMessage(7);
   window.RunModal();
   MSG message;
