@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "blocking/hosts_file.h"
 #include "blocking/probes.h"
+#include "blocking/system_paths.h"
 #include "blocking/toggles.h"
 #include "ordering/help_pages.h"
 #include "platform/registry.h"
@@ -13,11 +14,6 @@ namespace quenlox {
 namespace {
 
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kWindowsFolderFallback[] = "c:\\windows";
-constexpr char kNtHosts[] = "\\system32\\drivers\\etc\\hosts";
-constexpr char kNtHostsBackup[] = "\\system32\\drivers\\etc\\hosts.sav";
-constexpr char k9xHosts[] = "\\hosts";
-constexpr char k9xHostsBackup[] = "\\hosts.sav";
 
 // Clears a flag when the dialog it guards has closed, however it closed.
 class FlagWhileOpen {
@@ -54,8 +50,10 @@ void TForm1::FormCreate() {
   InstallFolder = executable.substr(0, executable.rfind('\\') + 1);
   // A failed write is reported, and start-up still goes on to put up the icon.
   RunGuarded(host_.dialogs, [&] { RegisterAutoRun(executable); });
-  LocateWindowsFolder();
-  LocateHostsFile();
+  WindowsFolder = LocateWindowsFolder(host_.desktop);
+  hosts_ = LocateHostsFile(host_.files, WindowsFolder);
+  HostsFile = hosts_.hosts;
+  HostsBackupFile = hosts_.backup;
   host_.desktop.AddTrayIcon();
   tray_icon_added_ = true;
 }
@@ -68,31 +66,6 @@ void TForm1::RegisterAutoRun(const std::string& path) {
   bool quote = path.find(' ') != std::string::npos;
   registry.WriteString(texts::kProductWord, quote ? "\"" + path + "\"" : path);
   registry.CloseKey();
-}
-
-void TForm1::LocateWindowsFolder() {
-  constexpr unsigned kPassedSize = 200;
-  char buffer[256] = {};
-  unsigned length = host_.desktop.WindowsDirectory(buffer, kPassedSize);
-  // A length that does not fit means the buffer was not filled.
-  if (length == 0 || length >= kPassedSize) {
-    WindowsFolder = kWindowsFolderFallback;
-  } else {
-    WindowsFolder = buffer;
-  }
-}
-
-void TForm1::LocateHostsFile() {
-  if (host_.files.IsFile(WindowsFolder + kNtHosts)) {
-    HostsFile = WindowsFolder + kNtHosts;
-    HostsBackupFile = WindowsFolder + kNtHostsBackup;
-  } else if (host_.files.IsFile(WindowsFolder + k9xHosts)) {
-    HostsFile = WindowsFolder + k9xHosts;
-    HostsBackupFile = WindowsFolder + k9xHostsBackup;
-  } else {
-    HostsFile.clear();
-    HostsBackupFile.clear();
-  }
 }
 
 void TForm1::TaskbarCreated() {
@@ -167,8 +140,7 @@ void TForm1::BlockBrowserPopClick() {
 }
 
 void TForm1::BlockInLineClick() {
-  const HostsPaths paths{HostsFile, HostsBackupFile, HostsFile == WindowsFolder + k9xHosts};
-  ToggleInLineBlock(host_, paths, BlockInLine.Caption);
+  ToggleInLineBlock(host_, hosts_, BlockInLine.Caption);
 }
 
 void TForm1::DisableMurmurClerk1Click() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "blocking/captions.h"
+#include "blocking/hosts_file.h"
 #include "platform/host.h"
 
 namespace quenlox {
@@ -72,13 +73,12 @@ class TForm1 {
 
  private:
   void RegisterAutoRun(const std::string& path);
-  void LocateWindowsFolder();
-  void LocateHostsFile();
   void RefreshInLineCaption();
   void Popup(const TPopupMenu& menu, host::Point at);
 
   host::Host& host_;
   OrderingWindows& ordering_;
+  HostsPaths hosts_;
   bool tray_icon_added_ = false;
   // A dialog of the refresh is open: the tray messages of its nested loop open no second one.
   bool file_notice_open_ = false;

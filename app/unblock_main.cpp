@@ -1,0 +1,23 @@
+// The uninstaller's helper: lifts what the program left blocked, with the program's own code, and
+// says by its exit code whether everything blocked could be lifted. It shows no window.
+#include <windows.h>
+
+#include "blocking/lift_blocks.h"
+#include "platform/win32_host.h"
+
+namespace {
+
+enum ExitCode { kLifted = 0, kNotAllLifted = 1, kCrashed = 2 };
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    host::win32::Registry registry;
+    host::win32::Files files;
+    host::win32::Desktop desktop;
+    return quenlox::LiftAllBlocks(registry, files, desktop).failed ? kNotAllLifted : kLifted;
+  } catch (...) {
+    return kCrashed;
+  }
+}

@@ -1,0 +1,34 @@
+#include "blocking/system_paths.h"
+
+namespace quenlox {
+
+namespace {
+
+constexpr char kWindowsFolderFallback[] = "c:\\windows";
+constexpr char kNtHosts[] = "\\system32\\drivers\\etc\\hosts";
+constexpr char kNtHostsBackup[] = "\\system32\\drivers\\etc\\hosts.sav";
+constexpr char k9xHosts[] = "\\hosts";
+constexpr char k9xHostsBackup[] = "\\hosts.sav";
+
+}  // namespace
+
+std::string LocateWindowsFolder(host::Desktop& desktop) {
+  constexpr unsigned kPassedSize = 200;
+  char buffer[256] = {};
+  unsigned length = desktop.WindowsDirectory(buffer, kPassedSize);
+  // A length that does not fit means the buffer was not filled.
+  if (length == 0 || length >= kPassedSize) return kWindowsFolderFallback;
+  return buffer;
+}
+
+HostsPaths LocateHostsFile(host::FileSystem& files, const std::string& windows_folder) {
+  if (files.IsFile(windows_folder + kNtHosts)) {
+    return {windows_folder + kNtHosts, windows_folder + kNtHostsBackup, false};
+  }
+  if (files.IsFile(windows_folder + k9xHosts)) {
+    return {windows_folder + k9xHosts, windows_folder + k9xHostsBackup, true};
+  }
+  return {};
+}
+
+}  // namespace quenlox
