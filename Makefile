@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps native win32 clean
+.PHONY: run test dist deps native win32 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,8 +19,12 @@ test: native win32
 	cd $(BUILD)/native && ctest --output-on-failure
 	cd $(BUILD)/win32 && ctest --output-on-failure
 
+# The release files under dist/: installer, portable zip, SHA-256 sums.
+dist: win32
+	cmake --build $(BUILD)/win32 --target dist
+
 run: win32
 	bash scripts/run.sh $(BUILD)/win32
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) dist

@@ -17,12 +17,17 @@ target_compile_definitions(quenlox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
 set(QUENLOX_RC ${CMAKE_SOURCE_DIR}/resources/quenlox.rc)
 set_source_files_properties(${QUENLOX_RC} PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quenlox.ico;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quenlox.ico;${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${CMAKE_SOURCE_DIR}/resources/version.rci;${CMAKE_BINARY_DIR}/generated/quenlox.manifest")
 
 add_executable(quenlox WIN32 app/main.cpp ${QUENLOX_RC})
 target_link_libraries(quenlox PRIVATE quenlox_win32)
 target_link_options(quenlox PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
 target_compile_options(quenlox_core PRIVATE -ffunction-sections -fdata-sections)
+
+# The uninstaller's helper: the program's own unblock code, no window.
+add_executable(quenlox-unblock WIN32 app/unblock_main.cpp ${CMAKE_SOURCE_DIR}/resources/unblock.rc)
+target_link_libraries(quenlox-unblock PRIVATE quenlox_win32)
+target_link_options(quenlox-unblock PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
 
 # The pages and notices are installed beside the executable.
 set(QUENLOX_BESIDE_EXE
@@ -31,6 +36,27 @@ set(QUENLOX_BESIDE_EXE
   ${CMAKE_SOURCE_DIR}/resources/THIRD-PARTY-NOTICES.txt)
 add_custom_command(TARGET quenlox POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUENLOX_BESIDE_EXE} $<TARGET_FILE_DIR:quenlox>)
+
+# The installer, built with every Windows build.
+find_program(MAKENSIS makensis REQUIRED)
+set(QUENLOX_SETUP ${CMAKE_BINARY_DIR}/quenlox-${PROJECT_VERSION}-setup.exe)
+add_custom_command(OUTPUT ${QUENLOX_SETUP}
+  COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${QUENLOX_PUBLISHER}
+          -DOUTFILE=${QUENLOX_SETUP} -DBINDIR=$<TARGET_FILE_DIR:quenlox> -DSRCDIR=${CMAKE_SOURCE_DIR}
+          ${CMAKE_SOURCE_DIR}/packaging/quenlox.nsi
+  DEPENDS quenlox quenlox-unblock packaging/quenlox.nsi resources/installer_texts.nsh
+          ${QUENLOX_BESIDE_EXE} resources/quenlox.ico
+  COMMENT "Building the installer")
+add_custom_target(installer ALL DEPENDS ${QUENLOX_SETUP})
+
+# The release: installer, portable zip and their SHA-256 sums, under dist/.
+string(REPLACE ";" "|" QUENLOX_PAGES "${QUENLOX_BESIDE_EXE}")
+add_custom_target(dist
+  COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DSETUP=${QUENLOX_SETUP}
+          -DFILES=$<TARGET_FILE:quenlox>|${QUENLOX_PAGES} -DOUTDIR=${CMAKE_SOURCE_DIR}/dist
+          -P ${CMAKE_SOURCE_DIR}/cmake/dist.cmake
+  DEPENDS installer
+  VERBATIM)
 
 # GoogleTest from its sources, so the suites run under Wine too.
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -64,6 +90,6 @@ add_test(NAME icon_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_ico
 add_test(NAME unit_under_wine COMMAND ${RUN_IN_WINE} $<TARGET_FILE:unit_tests>)
 add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>)
 add_test(NAME e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
-  python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py --exe $<TARGET_FILE:quenlox> --driver $<TARGET_FILE:e2e_driver>
+  python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py --exe $<TARGET_FILE:quenlox> --setup ${QUENLOX_SETUP} --driver $<TARGET_FILE:e2e_driver>
   --shots ${CMAKE_BINARY_DIR}/screenshots)
 set_tests_properties(unit_under_wine win32_in_process e2e PROPERTIES RUN_SERIAL TRUE)

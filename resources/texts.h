@@ -2,13 +2,13 @@
 #pragma once
 
 #include "build_config.h"
+#include "resources/product.h"
 
 namespace quenlox::texts {
 
-#define QUENLOX_APP_TITLE "Quenlox Popup Software"
 constexpr char kAppTitle[] = QUENLOX_APP_TITLE;
 // Names the Run value and marks the hosts file as blocked.
-constexpr char kProductWord[] = "Quenlox";
+constexpr char kProductWord[] = QUENLOX_PRODUCT_WORD;
 
 constexpr char kTrayTip[] = "Leftclick for settings/summary; Rightclick to order";
 

@@ -6,6 +6,8 @@
 //   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
 //   taskbar-created          broadcasts "TaskbarCreated", as a restarted shell does
 //   tray-message COUNT EVENT sends COUNT tray messages to Form1, prints microseconds per message
+//   exec EXE WORD...         runs EXE with the WORDs joined by blanks, unquoted (as NSIS wants
+//                            "/D=C:\a b"), waits for it and prints its exit code
 #include <windows.h>
 #include <shellapi.h>
 
@@ -134,6 +136,24 @@ int TrayMessages(int count, LPARAM event) {
   return 0;
 }
 
+int Exec(int argc, char** argv) {
+  std::string line = std::string("\"") + argv[2] + "\"";
+  for (int i = 3; i < argc; ++i) line += std::string(" ") + argv[i];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(argv[2], &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return 1;
+  DWORD code = 1;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::printf("%lu\n", code);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,6 +167,7 @@ int main(int argc, char** argv) {
   if (command == "taskbar-created") status = TaskbarCreated();
   if (command == "tray-message" && argc == 4)
     status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]));
+  if (command == "exec" && argc >= 3) status = Exec(argc, argv);
   std::fflush(stdout);
   return status;
 }

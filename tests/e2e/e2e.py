@@ -4,13 +4,14 @@ key presses (xdotool), watched through screenshots, the registry and a driver pr
 windows and dialogs from outside. Run through tests/wine/with_session.sh, which gives this run its
 own prefix and display; each scenario starts from a fresh desktop and fresh settings.
 
-    e2e.py --template DIR --exe quenlox.exe --driver e2e_driver.exe --shots DIR [scenario ...]
+    e2e.py --exe quenlox.exe --setup setup.exe --driver e2e_driver.exe --shots DIR [scenario ...]
 """
 import argparse
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import traceback
 
@@ -34,6 +35,12 @@ TEXT_DISABLE = ("You are about to disable and remove Quenlox from your system tr
 TEXT_NO_HELP = ("We could not automatically open your browser, please view the help.html file in "
                 "your installation folder.")
 TITLE = "Quenlox Popup Software"
+TEXT_RUNNING_UNINSTALL = ("Quenlox Popup Software is running. Please choose \"Disable Quenlox\" "
+                          "from its icon in the notification area first, then run the uninstaller "
+                          "again.")
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenlox Popup Software"
+SETUP_FOLDER = "Program Files/Quenlox Setup Test"  # blanks, as users' folders have
+USER_LINE = b"10.0.0.5 intranet.example # added by the user while blocked\r\n"
 
 
 class Failure(Exception):
@@ -93,9 +100,13 @@ class Desktop:
             raise Failure("wine %s failed: %s" % (argv, result.stderr.decode(errors="replace")))
         return result
 
-    def driver(self, *argv):
-        out = self.wine(self.windows_path(self.args.driver), *[str(a) for a in argv], timeout=30)
-        return out.stdout.decode("latin-1").replace("\r\n", "\n")
+    def driver(self, *argv, timeout=30):
+        # A file, not a pipe: a program the driver starts could hold a pipe open after it ends.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", self.windows_path(self.args.driver)] + [str(a) for a in argv],
+                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return out.read().decode("latin-1").replace("\r\n", "\n")
 
     def windows_path(self, unix_path):
         out = subprocess.run(["winepath", "-w", unix_path], capture_output=True, check=True)
@@ -220,6 +231,37 @@ class Desktop:
         self.processes.append(process)
         return process
 
+    def run_quietly(self, exe, *argv, timeout=120):
+        """Runs a Wine program to its end and gives its exit code. No pipes: a program it starts
+        would inherit them and keep them open."""
+        return subprocess.run(["wine", self.windows_path(exe)] + list(argv),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+
+    def nsis_command(self, exe, words):
+        # NSIS takes "/D=" and "_?=" to the end of its command line, so they must not be quoted:
+        # the driver joins the words with blanks.
+        words = " ".join(words).split(" ")
+        return ["wine", self.windows_path(self.args.driver), "exec", self.windows_path(exe)] + words
+
+    def nsis(self, exe, *words, timeout=120):
+        """Runs an installer or uninstaller to its end and gives its exit code."""
+        return self.nsis_started(exe, *words)(timeout)
+
+    def nsis_started(self, exe, *words):
+        """Starts an installer or uninstaller; the function returned waits for its exit code."""
+        out = tempfile.TemporaryFile()
+        process = subprocess.Popen(self.nsis_command(exe, words), stdout=out,
+                                   stderr=subprocess.DEVNULL)
+
+        def exit_code(timeout=120):
+            process.wait(timeout=timeout)
+            out.seek(0)
+            code = out.read().decode().strip()
+            out.close()
+            return int(code) if code.isdigit() else None
+        return exit_code
+
     def start_and_wait_icon(self, exe, icons=1):
         self.start(exe)
         return wait_for("%d tray icon(s)" % icons,
@@ -261,6 +303,8 @@ class Desktop:
         self.reg_dword(MESSENGER, "Start", 3)
         self.reg_dword(ZONE, "1400", 0)
         self.reg_delete(RUN, "Quenlox")
+        self.wine("reg", "delete", UNINSTALL, "/f")
+        shutil.rmtree(os.path.join(self.drive_c, SETUP_FOLDER), ignore_errors=True)
 
 
 SCENARIOS = []
@@ -464,9 +508,81 @@ def disable_while_ordering_window_is_open_ends_the_process(d):
     check(not d.windows("TFrmordr1"), "the ordering window is gone too")
 
 
+def start_menu_shortcuts(d):
+    found = []
+    for folder, _, names in os.walk(d.drive_c):
+        found += [os.path.join(folder, n) for n in names if n == "Quenlox Popup Software.lnk"]
+    return found
+
+
+@scenario
+def silent_install_block_then_silent_uninstall_restores_everything(d):
+    folder = os.path.join(d.drive_c, SETUP_FOLDER)
+    target = "C:\\" + SETUP_FOLDER.replace("/", "\\")
+    check(d.nsis(d.args.setup, "/S", "/D=" + target) == 0, "the installer succeeds")
+    icon = wait_for("the installed program's icon",
+                    lambda: (lambda found: found[0] if len(found) == 1 else None)(d.tray_icons()),
+                    timeout=30)
+    check(d.reg_query(RUN, "Quenlox") == '"%s\\quenlox.exe"' % target,
+          "Run value: %r" % d.reg_query(RUN, "Quenlox"))
+    check(sorted(os.listdir(folder)) == ["THIRD-PARTY-NOTICES.txt", "download.html", "index.html",
+                                         "quenlox-unblock.exe", "quenlox.exe", "uninstall.exe"],
+          "installed files: %s" % os.listdir(folder))
+    check(len(start_menu_shortcuts(d)) == 1, "one Start-menu shortcut")
+    check(d.reg_query(UNINSTALL, "DisplayName") == TITLE, "Add or Remove Programs entry")
+    check(d.reg_query(UNINSTALL, "UninstallString") == '"%s\\uninstall.exe"' % target,
+          "uninstall string: %r" % d.reg_query(UNINSTALL, "UninstallString"))
+    check(d.reg_query(UNINSTALL, "EstimatedSize") > 0, "an estimated size")
+
+    d.menu_item(icon, 1, 0)
+    d.wait_dialog(TITLE)
+    d.key("Return")
+    d.wait_no_dialog()
+    d.menu_item(icon, 1, 1)
+    d.wait_dialog(TITLE)
+    d.key("Return")
+    d.wait_no_dialog()
+    d.menu_item(icon, 1, 2)
+    d.wait_dialog(TITLE)
+    d.key("Return")
+    d.wait_no_dialog()
+    check(d.reg_query(MESSENGER, "Start") == 4 and d.reg_query(ZONE, "1400") == 3,
+          "both registry blocks made")
+    blocked = d.read_hosts()
+    check(b"Quenlox" in blocked.split(b"\r")[0], "the in-line block made")
+    d.write_hosts(blocked + USER_LINE)
+
+    # While it runs, the uninstaller refuses and removes nothing.
+    uninstaller = os.path.join(folder, "uninstall.exe")
+    check(d.nsis(uninstaller, "/S", "_?=" + target) == 2, "refused while running")
+    check(os.path.exists(os.path.join(folder, "quenlox.exe")), "nothing removed while running")
+    refusing = d.nsis_started(uninstaller, "_?=" + target)
+    notice = wait_for("the uninstaller's notice",
+                      lambda: next((g for g in d.dialogs()
+                                    if TEXT_RUNNING_UNINSTALL in g["statics"]), None), timeout=30)
+    d.shot("uninstall-while-running")
+    left, top, right, _ = next(w for w in d.windows("#32770") if w["hwnd"] == notice["hwnd"])["rect"]
+    d.click((left + right) // 2, top + 8)  # it may open behind: bring it forward
+    d.key("Return")
+    check(refusing(timeout=30) == 2, "the uninstaller ends after its notice")
+
+    # The program ended without disabling (a crash, a killed process): everything stays blocked.
+    subprocess.run(["wineserver", "-k"], capture_output=True)
+    subprocess.run(["wineserver", "-w"], capture_output=True)
+    check(d.run_quietly(uninstaller, "/S") == 0, "the uninstaller starts")
+    wait_for("the uninstall to finish", lambda: not os.path.exists(folder), timeout=60)
+    check(d.read_hosts() == ORIGINAL_HOSTS + USER_LINE, "hosts file as before, the user's line kept")
+    check(d.reg_query(MESSENGER, "Start") == 3, "Start back to 3")
+    check(d.reg_query(ZONE, "1400") == 0, "1400 back to 0")
+    check(d.reg_query(RUN, "Quenlox") is None, "Run value gone")
+    check(d.reg_query(UNINSTALL, "DisplayName") is None, "Add or Remove Programs entry gone")
+    check(not start_menu_shortcuts(d), "shortcut gone")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--setup", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--shots", required=True)
     parser.add_argument("names", nargs="*")

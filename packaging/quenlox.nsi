@@ -1,0 +1,111 @@
+; The installer and its uninstaller. Built by the Windows build with makensis, which is given
+; VERSION, PUBLISHER, OUTFILE, BINDIR (the built executables) and SRCDIR (the source tree).
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+!include "${SRCDIR}/resources/installer_texts.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${TEXT_PRODUCT}"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "Quenlox"
+!define MAIN_WINDOW_CLASS "TForm1"
+
+Name "${TEXT_PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\${TEXT_PRODUCT}"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${TEXT_PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${TEXT_PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
+
+!define MUI_ICON "${SRCDIR}/resources/quenlox.ico"
+!define MUI_UNICON "${SRCDIR}/resources/quenlox.ico"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+; The running program holds its files and would write its autorun value back.
+!macro RefuseWhileRunning text
+  FindWindow $0 "${MAIN_WINDOW_CLASS}" ""
+  ${If} $0 <> 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${text}" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!macroend
+
+Function .onInit
+  !insertmacro RefuseWhileRunning "${TEXT_RUNNING_INSTALL}"
+FunctionEnd
+
+Function un.onInit
+  !insertmacro RefuseWhileRunning "${TEXT_RUNNING_UNINSTALL}"
+FunctionEnd
+
+Section "Install"
+  SetShellVarContext all
+  SetOutPath "$INSTDIR"
+  File "${BINDIR}/quenlox.exe"
+  File "${BINDIR}/quenlox-unblock.exe"
+  File "${SRCDIR}/resources/index.html"
+  File "${SRCDIR}/resources/download.html"
+  File "${SRCDIR}/resources/THIRD-PARTY-NOTICES.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateShortCut "$SMPROGRAMS\${TEXT_SHORTCUT}.lnk" "$INSTDIR\quenlox.exe"
+
+  ; Quoted: unquoted, a path with blanks would let a planted "C:\Program.exe" run at logon.
+  WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\quenlox.exe"'
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${TEXT_PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\quenlox.exe",0'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  Exec '"$INSTDIR\quenlox.exe"'
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  ; The helper is the program's own unblock; until it succeeds nothing is removed, so the user
+  ; keeps the program that can lift the blocks.
+  lift:
+  StrCpy $0 "not started"
+  ExecWait '"$INSTDIR\quenlox-unblock.exe"' $0
+  ${If} $0 != 0
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${TEXT_NOT_LIFTED}" /SD IDCANCEL IDRETRY lift
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  Delete "$SMPROGRAMS\${TEXT_SHORTCUT}.lnk"
+  Delete "$INSTDIR\quenlox.exe"
+  Delete "$INSTDIR\quenlox-unblock.exe"
+  Delete "$INSTDIR\index.html"
+  Delete "$INSTDIR\download.html"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
