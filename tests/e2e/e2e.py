@@ -200,11 +200,32 @@ class Desktop:
                               check=True).stdout
         return Screen(data)
 
-    def shot(self, name):
+    def shot(self, name, around=None):
+        """A screenshot of the desktop, or of the part `around` (left, top, right, bottom) with a
+        margin, as the README shows it."""
         os.makedirs(self.args.shots, exist_ok=True)
         path = os.path.join(self.args.shots, name + ".png")
-        subprocess.run(["import", "-window", "root", path], check=True)
+        crop = []
+        if around:
+            margin = 24
+            left, top = max(around[0] - margin, 0), max(around[1] - margin, 0)
+            right, bottom = min(around[2] + margin, 1024), min(around[3] + margin, 768)
+            crop = ["-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage"]
+        subprocess.run(["import", "-window", "root"] + crop + [path], check=True)
         return path
+
+    def open_menu_rect(self, icon):
+        """The open menu's rectangle, stretched to take in the icon it belongs to. The pointer
+        goes onto the menu first, so that the icon's tip no longer covers it."""
+        menu = [w for w in self.windows("#32768") if w["visible"]][0]["rect"]
+        subprocess.run(["xdotool", "mousemove", str((menu[0] + menu[2]) // 2), str(menu[1] + 10)],
+                       check=True)
+        time.sleep(1.0)
+        return (min(menu[0], icon[0] - 8), min(menu[1], icon[1] - 8), max(menu[2], icon[0] + 8),
+                max(menu[3], icon[1] + 8))
+
+    def dialog_rect(self, hwnd):
+        return next(w for w in self.windows("#32770") if w["hwnd"] == hwnd)["rect"]
 
     def tray_icons(self):
         """Centres of the program's icons drawn on the taskbar's right end."""
@@ -326,7 +347,7 @@ def start_up_icon_menus_and_run_value(d):
     check(not d.dialogs(), "no dialog at start-up")
 
     d.open_menu(icon, 1)
-    d.shot("left-click-menu")
+    d.shot("left-click-menu", d.open_menu_rect(icon))
     menus = [w for w in d.windows("#32768") if w["visible"]]
     left_menu = menus[0]["rect"]
     # At the screen's corner the system moves the menu so that it stays on screen.
@@ -336,7 +357,7 @@ def start_up_icon_menus_and_run_value(d):
     d.reset()
     icon = d.start_and_wait_icon(exe)
     d.open_menu(icon, 3)
-    d.shot("right-click-menu")
+    d.shot("right-click-menu", d.open_menu_rect(icon))
     right_menu = [w for w in d.windows("#32768") if w["visible"]][0]["rect"]
     check(right_menu[3] - right_menu[1] < left_menu[3] - left_menu[1],
           "the right-click menu (3 items) is shorter than the left one (4 items)")
@@ -372,7 +393,7 @@ def window_popup_block_and_unblock(d):
     notice = d.wait_dialog(TITLE)
     check(notice["statics"] == [TEXT_WINDOW_BLOCKED], "notice: %s" % notice)
     check(notice["buttons"] == ["OK"] and not notice["icon"], "plain notice: %s" % notice)
-    d.shot("notice")
+    d.shot("notice", d.dialog_rect(notice["hwnd"]))
     d.key("Return")
     d.wait_no_dialog()
     check(d.reg_query(MESSENGER, "Start") == 4, "Start = 4 after blocking")
@@ -443,7 +464,7 @@ def disable_escape_keeps_enter_ends(d):
     question = d.wait_dialog("Warning")
     check(question["statics"] == [TEXT_DISABLE], "question: %s" % question)
     check(question["buttons"] == ["&Yes", "&No"] and question["icon"], "buttons: %s" % question)
-    d.shot("disable-question")
+    d.shot("disable-question", d.dialog_rect(question["hwnd"]))
     d.key("Escape")
     d.wait_no_dialog()
     check(d.form1_alive() and len(d.tray_icons()) == 1, "Escape answers No")
@@ -477,7 +498,7 @@ def buy_now_twice_gives_fresh_windows_and_support_notice_comes_first(d):
     left, top, right, bottom = first[0]["rect"]
     check((right - left, bottom - top) == (504, 421), "outer size %s" % (first[0]["rect"],))
     time.sleep(0.5)
-    d.shot("ordering-window")
+    d.shot("ordering-window", first[0]["rect"])
     x, y = first[0]["client"]
     d.click(x + 399 + 44, y + 354 + 11)  # "Return"
     wait_for("the window to close", lambda: not d.windows("TFrmordr1"))
@@ -560,8 +581,8 @@ def silent_install_block_then_silent_uninstall_restores_everything(d):
     notice = wait_for("the uninstaller's notice",
                       lambda: next((g for g in d.dialogs()
                                     if TEXT_RUNNING_UNINSTALL in g["statics"]), None), timeout=30)
-    d.shot("uninstall-while-running")
-    left, top, right, _ = next(w for w in d.windows("#32770") if w["hwnd"] == notice["hwnd"])["rect"]
+    d.shot("uninstall-while-running", d.dialog_rect(notice["hwnd"]))
+    left, top, right, _ = d.dialog_rect(notice["hwnd"])
     d.click((left + right) // 2, top + 8)  # it may open behind: bring it forward
     d.key("Return")
     check(refusing(timeout=30) == 2, "the uninstaller ends after its notice")
