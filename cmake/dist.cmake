@@ -12,7 +12,7 @@ file(COPY_FILE ${SETUP} ${OUTDIR}/${base}-setup.exe)
 file(GLOB staged RELATIVE ${OUTDIR}/.stage ${stage}/*)
 list(SORT staged)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUTDIR}/${base}-win32.zip --format=zip
-                        --mtime=2000-01-01 ${base}-win32 ${staged}
+                        --mtime=2000-01-01 ${staged}
                 WORKING_DIRECTORY ${OUTDIR}/.stage RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "could not write the zip")
