@@ -12,7 +12,7 @@ native: deps
 	cmake --build $(BUILD)/native -j $(JOBS)
 
 win32: deps
-	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 test: native win32

@@ -19,13 +19,14 @@ set(QUENLOX_RC ${CMAKE_SOURCE_DIR}/resources/quenlox.rc)
 set_source_files_properties(${QUENLOX_RC} PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quenlox.ico;${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${CMAKE_SOURCE_DIR}/resources/version.rci;${CMAKE_BINARY_DIR}/generated/quenlox.manifest")
 
-add_executable(quenlox WIN32 app/main.cpp ${QUENLOX_RC})
+add_executable(quenlox WIN32 app/main.cpp app/terminate_handler.cpp ${QUENLOX_RC})
 target_link_libraries(quenlox PRIVATE quenlox_win32)
 target_link_options(quenlox PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
 target_compile_options(quenlox_core PRIVATE -ffunction-sections -fdata-sections)
 
 # The uninstaller's helper: the program's own unblock code, no window.
-add_executable(quenlox-unblock WIN32 app/unblock_main.cpp ${CMAKE_SOURCE_DIR}/resources/unblock.rc)
+add_executable(quenlox-unblock WIN32 app/unblock_main.cpp app/terminate_handler.cpp
+  ${CMAKE_SOURCE_DIR}/resources/unblock.rc)
 target_link_libraries(quenlox-unblock PRIVATE quenlox_win32)
 target_link_options(quenlox-unblock PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
 
