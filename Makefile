@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test dist deps native win32 clean
+.PHONY: run test bench dist deps native win32 fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,9 +15,20 @@ win32: deps
 	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
-test: native win32
+# The fuzz targets need clang's libFuzzer; the tests run each for a bounded number of inputs.
+fuzz: deps
+	cmake -S . -B $(BUILD)/fuzz -DCMAKE_CXX_COMPILER=clang++ -DQUENLOX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
+
+test: native win32 fuzz
 	cd $(BUILD)/native && ctest --output-on-failure
+	cd $(BUILD)/fuzz && ctest --output-on-failure
 	cd $(BUILD)/win32 && ctest --output-on-failure
+
+# Benchmarks on a private Wine desktop; prints one table. Not part of `make test`.
+bench: win32
+	cmake --build $(BUILD)/win32 --target bench_programs
+	bash tests/wine/with_session.sh $(BUILD)/win32/wine-template python3 tests/bench/bench.py $(BUILD)/win32
 
 # The release files under dist/: installer, portable zip, SHA-256 sums.
 dist: win32

@@ -83,6 +83,19 @@ add_executable(e2e_driver tests/e2e/driver.cpp)
 target_link_libraries(e2e_driver PRIVATE ${QUENLOX_WIN32_LIBS})
 target_link_options(e2e_driver PRIVATE ${QUENLOX_STATIC_LINK} -mconsole)
 
+# Benchmarks: the reference programs and the file measurements; `make bench` runs them.
+add_executable(bench_win32 EXCLUDE_FROM_ALL tests/bench/bench_win32.cpp)
+target_link_libraries(bench_win32 PRIVATE quenlox_win32 psapi)
+target_link_options(bench_win32 PRIVATE ${QUENLOX_STATIC_LINK} -mconsole)
+add_executable(bench_tray_only WIN32 EXCLUDE_FROM_ALL tests/bench/tray_only.cpp)
+target_link_libraries(bench_tray_only PRIVATE ${QUENLOX_WIN32_LIBS})
+target_link_options(bench_tray_only PRIVATE ${QUENLOX_STATIC_LINK} -s)
+add_executable(bench_tray_reference WIN32 EXCLUDE_FROM_ALL tests/bench/tray_reference.cpp)
+target_link_libraries(bench_tray_reference PRIVATE ${QUENLOX_WIN32_LIBS})
+target_link_options(bench_tray_reference PRIVATE ${QUENLOX_STATIC_LINK} -s)
+add_custom_target(bench_programs
+  DEPENDS bench_win32 bench_tray_only bench_tray_reference quenlox e2e_driver)
+
 set(WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 set(RUN_IN_WINE ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${WINE_TEMPLATE})
 

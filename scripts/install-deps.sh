@@ -9,7 +9,8 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 packages=(cmake make g++ libgtest-dev googletest
           g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils
-          fonts-wine fonts-liberation python3 nsis)
+          fonts-wine fonts-liberation python3 nsis
+          clang libclang-rt-14-dev)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 

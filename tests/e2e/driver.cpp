@@ -5,12 +5,17 @@
 //   menu-item INDEX COUNT    screen centre of item INDEX of the open COUNT-item menu: "x y"
 //   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
 //   taskbar-created          broadcasts "TaskbarCreated", as a restarted shell does
-//   tray-message COUNT EVENT sends COUNT tray messages to Form1, prints microseconds per message
+//   tray-message COUNT EVENT [CLASS]
+//                            sends COUNT tray messages to Form1 (or the window of CLASS), prints
+//                            microseconds per message
+//   startup EXE CLASS RUNS   starts EXE RUNS times, each time until the window of CLASS has its
+//                            icon (id 0) in the notification area; prints the median milliseconds
 //   exec EXE WORD...         runs EXE with the WORDs joined by blanks, unquoted (as NSIS wants
 //                            "/D=C:\a b"), waits for it and prints its exit code
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -122,8 +127,8 @@ int TaskbarCreated() {
   return 0;
 }
 
-int TrayMessages(int count, LPARAM event) {
-  std::vector<HWND> forms = TopLevel("TForm1", false);
+int TrayMessages(int count, LPARAM event, const char* cls) {
+  std::vector<HWND> forms = TopLevel(cls, false);
   if (forms.empty()) return 1;
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
@@ -133,6 +138,60 @@ int TrayMessages(int count, LPARAM event) {
   double micros = 1e6 * static_cast<double>(end.QuadPart - start.QuadPart) /
                   static_cast<double>(frequency.QuadPart) / count;
   std::printf("%.2f\n", micros);
+  return 0;
+}
+
+// True when the shell holds an icon of `window`: modifying a missing icon fails.
+bool HasTrayIcon(HWND window) {
+  NOTIFYICONDATAA record;
+  std::memset(&record, 0, sizeof record);
+  record.cbSize = 88;
+  record.hWnd = window;
+  return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+int Startup(const char* exe, const char* cls, int runs) {
+  std::vector<double> times;
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  for (int i = 0; i < runs; ++i) {
+    std::string line = std::string("\"") + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    LARGE_INTEGER start, now;
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+      return 1;
+    HWND window = nullptr;
+    const DWORD give_up = GetTickCount() + 30000;
+    for (;;) {
+      window = FindWindowA(cls, nullptr);
+      if (window != nullptr && HasTrayIcon(window)) break;
+      if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) return 1;
+      if (GetTickCount() > give_up) {
+        std::printf("no icon (window %p)\n", static_cast<void*>(window));
+        TerminateProcess(process.hProcess, 1);
+        return 1;
+      }
+      Sleep(1);
+    }
+    QueryPerformanceCounter(&now);
+    times.push_back(1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+                    static_cast<double>(frequency.QuadPart));
+    NOTIFYICONDATAA record;
+    std::memset(&record, 0, sizeof record);
+    record.cbSize = 88;
+    record.hWnd = window;
+    Shell_NotifyIconA(NIM_DELETE, &record);
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("%.1f\n", times[times.size() / 2]);
   return 0;
 }
 
@@ -166,7 +225,10 @@ int main(int argc, char** argv) {
   if (command == "tray-delete") status = TrayDelete();
   if (command == "taskbar-created") status = TaskbarCreated();
   if (command == "tray-message" && argc == 4)
-    status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]));
+    status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]), "TForm1");
+  if (command == "tray-message" && argc == 5)
+    status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]), argv[4]);
+  if (command == "startup" && argc == 5) status = Startup(argv[2], argv[3], std::atoi(argv[4]));
   if (command == "exec" && argc >= 3) status = Exec(argc, argv);
   std::fflush(stdout);
   return status;
