@@ -106,4 +106,7 @@ add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>
 add_test(NAME e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
   python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py --exe $<TARGET_FILE:quenlox> --setup ${QUENLOX_SETUP} --driver $<TARGET_FILE:e2e_driver>
   --shots ${CMAKE_BINARY_DIR}/screenshots)
-set_tests_properties(unit_under_wine win32_in_process e2e PROPERTIES RUN_SERIAL TRUE)
+add_test(NAME kill_test COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
+  python3 ${CMAKE_SOURCE_DIR}/tests/e2e/kill_test.py --exe $<TARGET_FILE:quenlox>
+  --driver $<TARGET_FILE:e2e_driver> --kills 50)
+set_tests_properties(unit_under_wine win32_in_process e2e kill_test PROPERTIES RUN_SERIAL TRUE)

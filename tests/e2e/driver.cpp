@@ -10,6 +10,8 @@
 //                            microseconds per message
 //   startup EXE CLASS RUNS   starts EXE RUNS times, each time until the window of CLASS has its
 //                            icon (id 0) in the notification area; prints the median milliseconds
+//   toggle-and-kill ITEM MS  chooses item ITEM of Form1's left-click menu (posted tray message and
+//                            keys), waits MS milliseconds and kills the program
 //   exec EXE WORD...         runs EXE with the WORDs joined by blanks, unquoted (as NSIS wants
 //                            "/D=C:\a b"), waits for it and prints its exit code
 #include <windows.h>
@@ -195,6 +197,40 @@ int Startup(const char* exe, const char* cls, int runs) {
   return 0;
 }
 
+HWND WaitForWindow(const char* cls, bool with_icon, DWORD timeout_ms) {
+  const DWORD give_up = GetTickCount() + timeout_ms;
+  while (GetTickCount() < give_up) {
+    for (HWND window : TopLevel(cls, !with_icon)) {
+      if (!with_icon || HasTrayIcon(window)) return window;
+    }
+    Sleep(5);
+  }
+  return nullptr;
+}
+
+int ToggleAndKill(int item, int delay_ms) {
+  HWND form = WaitForWindow("TForm1", true, 20000);
+  if (form == nullptr) return 1;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(form, &pid);
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (process == nullptr) return 1;
+  PostMessageA(form, WM_USER + 10, 0, WM_LBUTTONDOWN);
+  HWND menu = WaitForWindow("#32768", false, 10000);
+  int status = 1;
+  if (menu != nullptr) {
+    // The menu's own loop reads the keys posted to it; keys typed on the display may go astray.
+    for (int i = 0; i <= item; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    Sleep(static_cast<DWORD>(delay_ms));
+    status = 0;
+  }
+  TerminateProcess(process, 9);
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  return status;
+}
+
 int Exec(int argc, char** argv) {
   std::string line = std::string("\"") + argv[2] + "\"";
   for (int i = 3; i < argc; ++i) line += std::string(" ") + argv[i];
@@ -229,6 +265,8 @@ int main(int argc, char** argv) {
   if (command == "tray-message" && argc == 5)
     status = TrayMessages(std::atoi(argv[2]), std::atol(argv[3]), argv[4]);
   if (command == "startup" && argc == 5) status = Startup(argv[2], argv[3], std::atoi(argv[4]));
+  if (command == "toggle-and-kill" && argc == 4)
+    status = ToggleAndKill(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "exec" && argc >= 3) status = Exec(argc, argv);
   std::fflush(stdout);
   return status;
