@@ -1,13 +1,16 @@
 // The file measurements of the benchmarks, on the real system. One command per run:
 //   probe-memory PATH        probes PATH; prints the peak private bytes and peak working set
 //   block-times PATH RUNS    blocks and unblocks PATH RUNS times; prints "block_ms unblock_ms
-//                            copy_ms" (medians), the copy being CopyFile to the same folder
+//                            copy_ms unflushed_block_ms unflushed_unblock_ms" (medians), the copy
+//                            being CopyFile to the same folder, the last two the same toggles
+//                            with the flushes to disk left out, to show what they cost
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,32 @@
 #include "platform/win32_host.h"
 
 namespace {
+
+// The real files, but writes are not flushed to the disk: only for the measurement.
+class UnflushedFiles : public host::win32::Files {
+ public:
+  host::FsStatus CreateNew(const std::string& path,
+                           std::unique_ptr<host::FileWriter>* writer) override {
+    std::unique_ptr<host::FileWriter> real;
+    host::FsStatus status = Files::CreateNew(path, &real);
+    if (status == host::FsStatus::kOk) *writer = std::make_unique<Writer>(std::move(real));
+    return status;
+  }
+
+ private:
+  class Writer : public host::FileWriter {
+   public:
+    explicit Writer(std::unique_ptr<host::FileWriter> real) : real_(std::move(real)) {}
+    host::FsStatus Write(const char* data, std::size_t size) override {
+      return real_->Write(data, size);
+    }
+    host::FsStatus Flush() override { return host::FsStatus::kOk; }
+    host::FsStatus Close() override { return real_->Close(); }
+
+   private:
+    std::unique_ptr<host::FileWriter> real_;
+  };
+};
 
 int ProbeMemory(const char* path) {
   host::win32::Files files;
@@ -39,30 +68,42 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+bool TimeToggles(host::FileSystem& files, const quenlox::HostsPaths& paths, int runs,
+                 std::vector<double>* block, std::vector<double>* unblock) {
+  host::win32::Desktop desktop;
+  for (int i = 0; i < runs; ++i) {
+    LARGE_INTEGER t0, t1, t2;
+    QueryPerformanceCounter(&t0);
+    if (!quenlox::ToggleHostsBlock(files, desktop, paths, true)) return false;
+    QueryPerformanceCounter(&t1);
+    if (!quenlox::ToggleHostsBlock(files, desktop, paths, false)) return false;
+    QueryPerformanceCounter(&t2);
+    block->push_back(Milliseconds(t0, t1));
+    unblock->push_back(Milliseconds(t1, t2));
+  }
+  return true;
+}
+
 int BlockTimes(const char* path, int runs) {
   host::win32::Files files;
-  host::win32::Desktop desktop;
+  UnflushedFiles unflushed;
   const std::string hosts = path;
   const quenlox::HostsPaths paths{hosts, hosts + ".sav", false};
   const std::string copy = hosts + ".copy";
-  std::vector<double> block, unblock, copies;
+  std::vector<double> block, unblock, copies, fast_block, fast_unblock;
+  if (!TimeToggles(files, paths, runs, &block, &unblock)) return 1;
+  if (!TimeToggles(unflushed, paths, runs, &fast_block, &fast_unblock)) return 1;
   for (int i = 0; i < runs; ++i) {
-    LARGE_INTEGER t0, t1, t2, t3, t4;
-    QueryPerformanceCounter(&t0);
-    if (!quenlox::ToggleHostsBlock(files, desktop, paths, true)) return 1;
-    QueryPerformanceCounter(&t1);
-    if (!quenlox::ToggleHostsBlock(files, desktop, paths, false)) return 1;
-    QueryPerformanceCounter(&t2);
+    LARGE_INTEGER t0, t1;
     DeleteFileA(copy.c_str());
-    QueryPerformanceCounter(&t3);
+    QueryPerformanceCounter(&t0);
     if (!CopyFileA(path, copy.c_str(), FALSE)) return 1;
-    QueryPerformanceCounter(&t4);
-    block.push_back(Milliseconds(t0, t1));
-    unblock.push_back(Milliseconds(t1, t2));
-    copies.push_back(Milliseconds(t3, t4));
+    QueryPerformanceCounter(&t1);
+    copies.push_back(Milliseconds(t0, t1));
   }
   DeleteFileA(copy.c_str());
-  std::printf("%.2f %.2f %.2f\n", Median(block), Median(unblock), Median(copies));
+  std::printf("%.2f %.2f %.2f %.2f %.2f\n", Median(block), Median(unblock), Median(copies),
+              Median(fast_block), Median(fast_unblock));
   return 0;
 }
 

@@ -529,6 +529,38 @@ def disable_while_ordering_window_is_open_ends_the_process(d):
     check(not d.windows("TFrmordr1"), "the ordering window is gone too")
 
 
+def exported_run_value(d):
+    """The Run value as regedit exports it (UTF-16), so letters beyond ASCII survive."""
+    export = os.path.join(d.drive_c, "run-export.reg")
+    if os.path.exists(export):
+        os.remove(export)
+    d.wine("regedit", "/E", d.windows_path(export), RUN.replace("HKLM", "HKEY_LOCAL_MACHINE"))
+    with open(export, "rb") as f:
+        text = f.read().decode("utf-16")
+    for line in text.splitlines():
+        if line.startswith('"Quenlox"='):
+            return line[len('"Quenlox"='):]
+    return None
+
+
+@scenario
+def long_install_path_with_non_ascii_letters(d):
+    # Letters of the ANSI code page (1252) beyond ASCII, blanks, and 255 characters: the longest
+    # path this Wine starts a program from (longer ones fail in its loader with c0000135).
+    folder = "Program Files/Quenlox \u00dcbung \u00e9t\u00e9/" + "/".join(
+        ["Ordner mit Leerzeichen %02d" % i for i in range(7)])
+    padding = 255 - len("C:\\" + folder + "/x/quenlox.exe")
+    folder += "/" + "x" * (padding + 1)
+    exe = d.install(folder)
+    windows_exe = "C:\\" + folder.replace("/", "\\") + "\\quenlox.exe"
+    check(len(windows_exe) == 255, "the path is %d characters" % len(windows_exe))
+    d.start_and_wait_icon(exe)
+    expected = '"\\"%s\\""' % windows_exe.replace("\\", "\\\\")
+    check(exported_run_value(d) == expected,
+          "Run value: %r, expected %r" % (exported_run_value(d), expected))
+    check(not d.dialogs(), "no dialog at start-up")
+
+
 def start_menu_shortcuts(d):
     found = []
     for folder, _, names in os.walk(d.drive_c):
