@@ -549,7 +549,7 @@ def long_install_path_with_non_ascii_letters(d):
     # path this Wine starts a program from (longer ones fail in its loader with c0000135).
     folder = "Program Files/Quenlox \u00dcbung \u00e9t\u00e9/" + "/".join(
         ["Ordner mit Leerzeichen %02d" % i for i in range(7)])
-    padding = 255 - len("C:\\" + folder + "/x/quenlox.exe")
+    padding = 255 - len(r"C:\%s\x\quenlox.exe" % folder)
     folder += "/" + "x" * (padding + 1)
     exe = d.install(folder)
     windows_exe = "C:\\" + folder.replace("/", "\\") + "\\quenlox.exe"
@@ -587,18 +587,11 @@ def silent_install_block_then_silent_uninstall_restores_everything(d):
           "uninstall string: %r" % d.reg_query(UNINSTALL, "UninstallString"))
     check(d.reg_query(UNINSTALL, "EstimatedSize") > 0, "an estimated size")
 
-    d.menu_item(icon, 1, 0)
-    d.wait_dialog(TITLE)
-    d.key("Return")
-    d.wait_no_dialog()
-    d.menu_item(icon, 1, 1)
-    d.wait_dialog(TITLE)
-    d.key("Return")
-    d.wait_no_dialog()
-    d.menu_item(icon, 1, 2)
-    d.wait_dialog(TITLE)
-    d.key("Return")
-    d.wait_no_dialog()
+    for item in range(3):  # every block, each confirmed by its notice
+        d.menu_item(icon, 1, item)
+        d.wait_dialog(TITLE)
+        d.key("Return")
+        d.wait_no_dialog()
     check(d.reg_query(MESSENGER, "Start") == 4 and d.reg_query(ZONE, "1400") == 3,
           "both registry blocks made")
     blocked = d.read_hosts()
