@@ -35,33 +35,6 @@ void ForEachLine(std::string_view text, F f) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v'; }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-// Host names the file's own entries map already, whatever the address.
-std::unordered_set<std::string> MappedNames(std::string_view content) {
-  std::unordered_set<std::string> names;
-  ForEachLine(content, [&](std::string_view line, std::size_t) {
-    line = line.substr(0, line.find('#'));
-    bool first = true;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      while (pos < line.size() && IsBlank(line[pos])) ++pos;
-      std::size_t end = pos;
-      while (end < line.size() && !IsBlank(line[end])) ++end;
-      if (end > pos && !first) names.insert(Lower(line.substr(pos, end - pos)));
-      if (end > pos) first = false;
-      pos = end;
-    }
-    return true;
-  });
-  return names;
-}
-
 std::unordered_set<std::string_view> ListNames(std::string_view list) {
   std::unordered_set<std::string_view> names;
   ForEachLine(list, [&](std::string_view line, std::size_t) {
@@ -70,6 +43,35 @@ std::unordered_set<std::string_view> ListNames(std::string_view list) {
     return true;
   });
   return names;
+}
+
+// The listed names that the file's own entries map already, whatever the address. Only listed
+// names are kept, so a large file costs no allocation per name.
+std::unordered_set<std::string_view> MappedListedNames(
+    std::string_view content, const std::unordered_set<std::string_view>& listed) {
+  std::unordered_set<std::string_view> mapped;
+  std::string lower;
+  ForEachLine(content, [&](std::string_view line, std::size_t) {
+    line = line.substr(0, line.find('#'));
+    bool first = true;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      while (pos < line.size() && IsBlank(line[pos])) ++pos;
+      std::size_t end = pos;
+      while (end < line.size() && !IsBlank(line[end])) ++end;
+      if (end > pos && !first) {
+        lower.assign(line.substr(pos, end - pos));
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        auto found = listed.find(lower);
+        if (found != listed.end()) mapped.insert(*found);
+      }
+      if (end > pos) first = false;
+      pos = end;
+    }
+    return true;
+  });
+  return mapped;
 }
 
 bool IsGeneratedLine(std::string_view line, const std::unordered_set<std::string_view>& names) {
@@ -130,7 +132,7 @@ bool StartsWithUtf16Bom(std::string_view content) {
 
 std::string BlockedHosts(std::string_view original, std::string_view list,
                          std::string_view address) {
-  std::unordered_set<std::string> mapped = MappedNames(original);
+  const std::unordered_set<std::string_view> mapped = MappedListedNames(original, ListNames(list));
   bool add_break = !original.empty() && original.back() != '\n';
   std::string out = Line(texts::kHostsMarkerLine);
   out.reserve(original.size() + list.size() * 2);
@@ -139,7 +141,7 @@ std::string BlockedHosts(std::string_view original, std::string_view list,
   out += Line(add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
   ForEachLine(list, [&](std::string_view name, std::size_t) {
     if (!name.empty() && name.back() == '\n') name.remove_suffix(1);
-    if (name.empty() || mapped.count(std::string(name)) != 0) return true;
+    if (name.empty() || mapped.count(name) != 0) return true;
     out += address;
     out += ' ';
     out += name;
