@@ -11,6 +11,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+from wine_paths import winpath  # noqa: E402
+
 MESSENGER = r"HKLM\SYSTEM\CurrentControlSet\Services\Messenger"
 ZONE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Zones\3"
 MOUSE_MOVE = 512
@@ -22,15 +25,6 @@ SIZE_LIMIT = 300 * 1024
 
 def log(step):
     print("bench: " + step, file=sys.stderr, flush=True)
-
-
-def winpath(path):
-    # Files, not pipes, here and below: a Wine program started meanwhile may hold a pipe open.
-    with tempfile.TemporaryFile() as out:
-        subprocess.run(["winepath", "-w", path], stdin=subprocess.DEVNULL, stdout=out,
-                       stderr=subprocess.DEVNULL, check=True, timeout=60)
-        out.seek(0)
-        return out.read().decode().strip()
 
 
 def wine(exe, *argv, timeout=120):

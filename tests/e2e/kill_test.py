@@ -11,19 +11,13 @@ import os
 import random
 import subprocess
 import sys
-import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
+from wine_paths import winpath  # noqa: E402
 
 IN_LINE_ITEM = 1
 MARKER = b"Quenlox"
-
-
-def winpath(path):
-    with tempfile.TemporaryFile() as out:
-        subprocess.run(["winepath", "-w", path], stdin=subprocess.DEVNULL, stdout=out,
-                       stderr=subprocess.DEVNULL, check=True, timeout=60)
-        out.seek(0)
-        return out.read().decode().strip()
 
 
 def main():
