@@ -11,8 +11,13 @@ native: deps
 	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD)/native -j $(JOBS)
 
+# The Windows build is for i686; on a machine that runs no 32-bit code it is for x86_64, so that
+# Wine can run it (tests/wine/wine_arch.sh). A build folder of the other kind is made anew.
 win32: deps
-	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@toolchain=cmake/mingw-$$([ "$$(bash tests/wine/wine_arch.sh)" = win32 ] && echo i686 || echo x86_64).cmake; \
+	if [ -f $(BUILD)/win32/CMakeCache.txt ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE.*=$$(pwd)/$$toolchain$$" $(BUILD)/win32/CMakeCache.txt; then \
+	  rm -rf $(BUILD)/win32; fi; \
+	cmake -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=$$(pwd)/$$toolchain -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 # The fuzz targets need clang's libFuzzer; the tests run each for a bounded number of inputs.

@@ -99,7 +99,7 @@ add_custom_target(bench_programs
 set(WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 set(RUN_IN_WINE ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${WINE_TEMPLATE})
 
-add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh $<TARGET_FILE:quenlox>)
+add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:quenlox>)
 add_test(NAME icon_reproducible COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/check_icon.sh ${CMAKE_SOURCE_DIR})
 add_test(NAME unit_under_wine COMMAND ${RUN_IN_WINE} $<TARGET_FILE:unit_tests>)
 add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>)

@@ -8,7 +8,10 @@ namespace host::win32 {
 
 namespace {
 
-constexpr DWORD kTrayRecordSize = 88;  // NOTIFYICONDATAA_V1_SIZE: understood by every shell
+// The first shell version's record, understood by every shell: 88 bytes in the 32-bit program
+// (a 64-bit build, used only as a test vehicle, has wider handles).
+constexpr DWORD kTrayRecordSize = NOTIFYICONDATAA_V1_SIZE;
+static_assert(sizeof(void*) != 4 || kTrayRecordSize == 88, "the tray record is 88 bytes");
 constexpr UINT kTrayIconId = 0;
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 

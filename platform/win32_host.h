@@ -44,7 +44,7 @@ class Shell : public host::Shell {
   std::intptr_t Open(WindowRef window, const std::string& target, int show) override;
 };
 
-// The notification-icon record; the ANSI size of the first shell version, 88 bytes.
+// The notification-icon record; the ANSI size of the first shell version (88 bytes in 32 bits).
 NOTIFYICONDATAA TrayRecord(HWND window, HICON icon);
 NOTIFYICONDATAA TrayRemovalRecord(HWND window);
 

@@ -12,7 +12,7 @@ exe=$build/quenlox.exe
 
 if [ -n "${DISPLAY:-}" ]; then
   # The user's own prefix, with the one-desktop setting of the test bed.
-  export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEARCH=win32 WINEDEBUG=-all
+  export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   [ -d "$WINEPREFIX" ] || cp -a "$template" "$WINEPREFIX"
   exec wine "$(winepath -w "$exe")"

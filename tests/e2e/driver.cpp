@@ -1,7 +1,8 @@
 // Test driver for the end-to-end scenarios: looks at the Wine desktop from another process, as
 // far as the window system lets it, and prints what it sees. One command per run:
 //   windows CLASS            top-level windows of CLASS: "hwnd pid visible left top right bottom client_x client_y"
-//   dialogs                  every visible dialog with its caption, icon, texts and buttons
+//   dialogs                  every visible dialog with its caption, icon, texts, buttons and
+//                            whether it holds the keyboard
 //   menu-item INDEX COUNT    screen centre of item INDEX of the open COUNT-item menu: "x y"
 //   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
 //   taskbar-created          broadcasts "TaskbarCreated", as a restarted shell does
@@ -89,10 +90,21 @@ int Windows(const char* cls) {
   return 0;
 }
 
+// True when a key typed now reaches `dialog`: a dialog is listed as soon as it is visible, which
+// can be before it is activated and its default button has the focus.
+bool HoldsKeyboard(HWND dialog) {
+  if (GetForegroundWindow() != dialog) return false;
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return false;
+  return info.hwndFocus == dialog || IsChild(dialog, info.hwndFocus);
+}
+
 int Dialogs() {
   for (HWND w : TopLevel("#32770")) {
     std::printf("DIALOG\t%p\t%s\n", static_cast<void*>(w), Text(w).c_str());
     EnumChildWindows(w, PrintChild, 0);
+    std::printf("KEYS\t%d\n", HoldsKeyboard(w) ? 1 : 0);
   }
   return 0;
 }
@@ -114,7 +126,7 @@ int TrayDelete() {
   for (HWND form : forms) {
     NOTIFYICONDATAA record;
     std::memset(&record, 0, sizeof record);
-    record.cbSize = 88;
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = form;
     record.uID = 0;
     Shell_NotifyIconA(NIM_DELETE, &record);
@@ -147,7 +159,7 @@ int TrayMessages(int count, LPARAM event, const char* cls) {
 bool HasTrayIcon(HWND window) {
   NOTIFYICONDATAA record;
   std::memset(&record, 0, sizeof record);
-  record.cbSize = 88;
+  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
   record.hWnd = window;
   return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
@@ -184,7 +196,7 @@ int Startup(const char* exe, const char* cls, int runs) {
                     static_cast<double>(frequency.QuadPart));
     NOTIFYICONDATAA record;
     std::memset(&record, 0, sizeof record);
-    record.cbSize = 88;
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = window;
     Shell_NotifyIconA(NIM_DELETE, &record);
     TerminateProcess(process.hProcess, 0);

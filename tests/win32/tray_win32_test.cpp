@@ -14,7 +14,9 @@ TEST(Win32Tray, TheIconRecordAsTheShellExpectsIt) {
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
   ASSERT_NE(icon, nullptr);
   NOTIFYICONDATAA record = host::win32::TrayRecord(window, icon);
-  EXPECT_EQ(record.cbSize, 88u);
+  // 88 in the 32-bit program; a 64-bit test build has wider handles.
+  const DWORD first_shell_size = sizeof(void*) == 4 ? 88u : 104u;
+  EXPECT_EQ(record.cbSize, first_shell_size);
   EXPECT_EQ(record.hWnd, window);
   EXPECT_EQ(record.uID, 0u);
   EXPECT_EQ(record.uFlags, 7u);
@@ -23,7 +25,7 @@ TEST(Win32Tray, TheIconRecordAsTheShellExpectsIt) {
   EXPECT_STREQ(record.szTip, "Leftclick for settings/summary; Rightclick to order");
 
   NOTIFYICONDATAA removal = host::win32::TrayRemovalRecord(window);
-  EXPECT_EQ(removal.cbSize, 88u);
+  EXPECT_EQ(removal.cbSize, first_shell_size);
   EXPECT_EQ(removal.hWnd, window);
   EXPECT_EQ(removal.uID, 0u);
   EXPECT_EQ(removal.uFlags, 0u);

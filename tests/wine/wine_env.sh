@@ -9,15 +9,34 @@ set -u
 
 _wine_quiet() { WINEDEBUG=-all "$@" >/dev/null 2>&1; }
 
+# WINEARCH as this machine allows. For win64 the commands named "wine" (the scripts and
+# wineboot/winepath call it by name) are Wine's 64-bit loader, put first on PATH from a folder
+# beside the template: Debian's "wine" picks the 32-bit loader whenever it is installed.
+_wine_arch() {
+  WINEARCH=$("$(dirname "${BASH_SOURCE[0]}")/wine_arch.sh")
+  export WINEARCH
+  [ "$WINEARCH" = win64 ] || return 0
+  local bin
+  bin=$(dirname "$1")/wine64-bin
+  if [ ! -x "$bin/wine" ]; then
+    mkdir -p "$bin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+    chmod +x "$bin/wine"
+    ln -sf wine "$bin/wine-stable"
+  fi
+  export PATH=$bin:$PATH WINELOADER=/usr/lib/wine/wine64
+}
+
 wine_template() {
   local dir
   dir=$(realpath -m "$1")
+  _wine_arch "$dir"
   [ -f "$dir/.ready" ] && return 0
   (
     flock 9
     [ -f "$dir/.ready" ] && exit 0
     rm -rf "$dir"
-    export WINEPREFIX=$dir WINEARCH=win32 WINEDEBUG=-all
+    export WINEPREFIX=$dir WINEDEBUG=-all
     # No Mono or Gecko: nothing here needs them, and they would be fetched from outside.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot -i >/dev/null 2>&1 || exit 1
@@ -59,6 +78,7 @@ _wine_session_end() {
 wine_session() {
   local template
   template=$(realpath -m "$1")
+  _wine_arch "$template"
   _WINE_SESSION_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quenlox-wine.XXXXXX")
   trap _wine_session_end EXIT
   # Hard links share the template's files; the registry hives, which wineserver rewrites,
@@ -71,7 +91,7 @@ wine_session() {
   local etc=drive_c/windows/system32/drivers/etc
   rm -rf "$_WINE_SESSION_DIR/prefix/$etc"
   cp -r "$template/$etc" "$_WINE_SESSION_DIR/prefix/$etc"
-  export WINEPREFIX=$_WINE_SESSION_DIR/prefix WINEARCH=win32 WINEDEBUG=-all
+  export WINEPREFIX=$_WINE_SESSION_DIR/prefix WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   local display
   display=$(_wine_free_display) || { echo "no free X display" >&2; return 1; }
