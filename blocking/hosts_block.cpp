@@ -1,7 +1,7 @@
 #include "blocking/hosts_block.h"
 
-#include <algorithm>
-#include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <unordered_set>
 
 #include "resources/texts.h"
@@ -11,90 +11,149 @@ namespace quenlox {
 namespace {
 
 constexpr std::string_view kCrlf = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kMarker = texts::kProductWord;
 // Generated lines use one of these; the 9x family's resolver wants a loopback address.
 constexpr std::string_view kAddresses[] = {"0.0.0.0 ", "127.0.0.1 "};
 
-std::string Line(std::string_view text) {
-  std::string line(text);
-  line += kCrlf;
-  return line;
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
 }
 
-// Calls f(line) for each line of `text` split after every '\n' (the line includes it).
-template <typename F>
-void ForEachLine(std::string_view text, F f) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t eol = text.find('\n', pos);
-    std::size_t next = eol == std::string_view::npos ? text.size() : eol + 1;
-    if (!f(text.substr(pos, next - pos), pos)) return;
-    pos = next;
-  }
-}
+struct Line {
+  std::string_view text;
+  std::string_view end;  // CRLF, LF, CR, or empty for a last line without one
+};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v'; }
-
-std::unordered_set<std::string_view> ListNames(std::string_view list) {
-  std::unordered_set<std::string_view> names;
-  ForEachLine(list, [&](std::string_view line, std::size_t) {
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    if (!line.empty()) names.insert(line);
+// Lines ended by CRLF, LF or CR: editors, Unix tools and sync tools leave any of them.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) : text_(text) {}
+  bool Next(Line* line) {
+    if (pos_ >= text_.size()) return false;
+    const char* start = text_.data() + pos_;
+    const std::size_t rest = text_.size() - pos_;
+    const void* lf = std::memchr(start, '\n', rest);
+    std::size_t eol = lf ? static_cast<const char*>(lf) - start : rest;
+    if (const void* cr = std::memchr(start, '\r', eol)) eol = static_cast<const char*>(cr) - start;
+    std::size_t end = eol;
+    if (end < rest) end += (start[end] == '\r' && end + 1 < rest && start[end + 1] == '\n') ? 2 : 1;
+    line->text = std::string_view(start, eol);
+    line->end = std::string_view(start + eol, end - eol);
+    pos_ += end;
     return true;
-  });
-  return names;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+enum class OwnLine { kNone, kMarker, kBegin, kBeginAfterAddedBreak, kEnd };
+
+OwnLine Classify(std::string_view text) {
+  if (text.empty() || text[0] != '#') return OwnLine::kNone;
+  if (text == texts::kHostsMarkerLine) return OwnLine::kMarker;
+  if (text == texts::kHostsSectionBegin) return OwnLine::kBegin;
+  if (text == texts::kHostsSectionBeginAfterAddedBreak) return OwnLine::kBeginAfterAddedBreak;
+  if (text == texts::kHostsSectionEnd) return OwnLine::kEnd;
+  return OwnLine::kNone;
 }
 
-// The listed names that the file's own entries map already, whatever the address. Only listed
-// names are kept, so a large file costs no allocation per name.
-std::unordered_set<std::string_view> MappedListedNames(
-    std::string_view content, const std::unordered_set<std::string_view>& listed) {
-  std::unordered_set<std::string_view> mapped;
-  std::string lower;
-  ForEachLine(content, [&](std::string_view line, std::size_t) {
-    line = line.substr(0, line.find('#'));
-    bool first = true;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      while (pos < line.size() && IsBlank(line[pos])) ++pos;
-      std::size_t end = pos;
-      while (end < line.size() && !IsBlank(line[end])) ++end;
-      if (end > pos && !first) {
-        lower.assign(line.substr(pos, end - pos));
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        auto found = listed.find(lower);
-        if (found != listed.end()) mapped.insert(*found);
-      }
-      if (end > pos) first = false;
-      pos = end;
+// One of the block's addresses, one blank and one name: what the block writes, with any list.
+bool IsGeneratedLine(std::string_view text) {
+  for (std::string_view address : kAddresses) {
+    if (!StartsWith(text, address)) continue;
+    std::string_view name = text.substr(address.size());
+    if (name.empty()) return false;
+    for (char c : name) {
+      if (static_cast<unsigned char>(c) <= ' ' || c == '#') return false;
     }
     return true;
-  });
-  return mapped;
-}
-
-bool IsGeneratedLine(std::string_view line, const std::unordered_set<std::string_view>& names) {
-  if (line.size() < kCrlf.size() || line.substr(line.size() - 2) != kCrlf) return false;
-  line.remove_suffix(2);
-  for (std::string_view address : kAddresses) {
-    if (line.substr(0, address.size()) == address)
-      return names.count(line.substr(address.size())) != 0;
   }
   return false;
 }
 
-bool IsLineStart(std::string_view text, std::size_t pos) {
-  return pos == 0 || text[pos - 1] == '\n';
+// True when the section whose begin line was just read has an end line before the next section.
+bool SectionHasEnd(Lines lines) {
+  Line line;
+  while (lines.Next(&line)) {
+    OwnLine own = Classify(line.text);
+    if (own == OwnLine::kEnd) return true;
+    if (own == OwnLine::kBegin || own == OwnLine::kBeginAfterAddedBreak) return false;
+  }
+  return false;
 }
 
-std::size_t RFindAtLineStart(std::string_view text, std::string_view line) {
-  std::size_t pos = text.rfind(line);
-  while (pos != std::string_view::npos && !IsLineStart(text, pos)) {
-    if (pos == 0) return std::string_view::npos;
-    pos = text.rfind(line, pos - 1);
+void DropLastLineEnd(std::string& text, std::size_t floor) {
+  if (text.size() >= floor + 2 && text.compare(text.size() - 2, 2, kCrlf) == 0) {
+    text.resize(text.size() - 2);
+  } else if (text.size() > floor && (text.back() == '\n' || text.back() == '\r')) {
+    text.pop_back();
   }
-  return pos;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The listed names, with a filter on length and last letter that turns away most of a large
+// file's names before they are hashed.
+class ListedNames {
+ public:
+  explicit ListedNames(std::string_view list) {
+    Lines lines(list);
+    Line line;
+    while (lines.Next(&line)) {
+      if (line.text.empty()) continue;
+      names_.insert(line.text);
+      filter_[line.text.size() & 63] |= Bit(line.text.back());
+    }
+  }
+  // The listed name equal to `name` in any case, or an empty view.
+  std::string_view Find(std::string_view name, std::string& scratch) const {
+    if ((filter_[name.size() & 63] & Bit(name.back())) == 0) return {};
+    scratch.assign(name);
+    for (char& c : scratch) c = Lower(c);
+    auto found = names_.find(scratch);
+    return found == names_.end() ? std::string_view() : *found;
+  }
+ private:
+  static std::uint64_t Bit(char c) { return std::uint64_t{1} << (Lower(c) & 63); }
+  std::unordered_set<std::string_view> names_;
+  std::uint64_t filter_[64] = {};
+};
+
+// The listed names that the file's own entries map already, whatever the address. Only listed
+// names are kept, so a large file costs no allocation per name.
+std::unordered_set<std::string_view> MappedListedNames(std::string_view content,
+                                                       const ListedNames& listed) {
+  std::unordered_set<std::string_view> mapped;
+  std::string scratch;
+  Lines lines(content);
+  Line line;
+  while (lines.Next(&line)) {
+    std::string_view entry = line.text.substr(0, line.text.find('#'));
+    bool first = true;
+    std::size_t pos = 0;
+    while (pos < entry.size()) {
+      while (pos < entry.size() && IsBlank(entry[pos])) ++pos;
+      std::size_t end = pos;
+      while (end < entry.size() && !IsBlank(entry[end])) ++end;
+      if (end == pos) break;
+      if (!first) {
+        std::string_view found = listed.Find(entry.substr(pos, end - pos), scratch);
+        if (!found.empty()) mapped.insert(found);
+      }
+      first = false;
+      pos = end;
+    }
+  }
+  return mapped;
+}
+
+void AppendLine(std::string& out, std::string_view text) {
+  out += text;
+  out += kCrlf;
 }
 
 }  // namespace
@@ -132,84 +191,72 @@ bool StartsWithUtf16Bom(std::string_view content) {
 
 std::string BlockedHosts(std::string_view original, std::string_view list,
                          std::string_view address) {
-  const std::unordered_set<std::string_view> mapped = MappedListedNames(original, ListNames(list));
-  bool add_break = !original.empty() && original.back() != '\n';
-  std::string out = Line(texts::kHostsMarkerLine);
-  out.reserve(original.size() + list.size() * 2);
-  out += original;
+  const ListedNames listed(list);
+  const std::unordered_set<std::string_view> mapped = MappedListedNames(original, listed);
+  std::string out;
+  out.reserve(original.size() + list.size() * 2 + 256);
+  std::string_view body = original;
+  // The mark stays at byte 0, where editors look for it.
+  if (StartsWith(body, kUtf8Bom)) {
+    out += kUtf8Bom;
+    body.remove_prefix(kUtf8Bom.size());
+  }
+  AppendLine(out, texts::kHostsMarkerLine);
+  out += body;
+  const bool add_break = !body.empty() && body.back() != '\n' && body.back() != '\r';
   if (add_break) out += kCrlf;
-  out += Line(add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
-  ForEachLine(list, [&](std::string_view name, std::size_t) {
-    if (!name.empty() && name.back() == '\n') name.remove_suffix(1);
-    if (name.empty() || mapped.count(name) != 0) return true;
+  AppendLine(out, add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
+  // In the list's order, so that the same file and list always give the same bytes.
+  Lines names(list);
+  Line name;
+  while (names.Next(&name)) {
+    if (name.text.empty() || mapped.count(name.text) != 0) continue;
     out += address;
     out += ' ';
-    out += name;
-    out += kCrlf;
-    return true;
-  });
-  out += Line(texts::kHostsSectionEnd);
+    AppendLine(out, name.text);
+  }
+  AppendLine(out, texts::kHostsSectionEnd);
   return out;
 }
 
-std::string UnblockedHosts(std::string_view blocked, std::string_view list) {
+std::string UnblockedHosts(std::string_view blocked) {
+  std::string out;
+  out.reserve(blocked.size());
   std::string_view text = blocked;
-  const std::string marker = Line(texts::kHostsMarkerLine);
-  if (text.substr(0, marker.size()) == marker) text.remove_prefix(marker.size());
-
-  // The section is appended last, so the last begin line is the block's own.
-  const std::string plain_begin = Line(texts::kHostsSectionBegin);
-  const std::string break_begin = Line(texts::kHostsSectionBeginAfterAddedBreak);
-  std::size_t begin = RFindAtLineStart(text, plain_begin);
-  std::size_t begin_length = plain_begin.size();
-  std::size_t after_break = RFindAtLineStart(text, break_begin);
-  bool added_break = false;
-  if (after_break != std::string_view::npos &&
-      (begin == std::string_view::npos || after_break > begin)) {
-    begin = after_break;
-    begin_length = break_begin.size();
-    added_break = true;
+  if (StartsWith(text, kUtf8Bom)) {
+    out += kUtf8Bom;
+    text.remove_prefix(kUtf8Bom.size());
   }
-  if (begin == std::string_view::npos) return std::string(text);
-
-  const std::unordered_set<std::string_view> names = ListNames(list);
-  const std::string end_line = Line(texts::kHostsSectionEnd);
-  std::string_view section = text.substr(begin + begin_length);
-  std::size_t end = RFindAtLineStart(section, end_line);
-  bool bare_end = false;
-  if (end == std::string_view::npos && section.size() >= end_line.size() - 2 &&
-      section.substr(section.size() - (end_line.size() - 2)) == texts::kHostsSectionEnd &&
-      IsLineStart(section, section.size() - (end_line.size() - 2))) {
-    end = section.size() - (end_line.size() - 2);
-    bare_end = true;
+  enum class Where { kOutside, kSection, kSectionWithoutEnd } where = Where::kOutside;
+  // out's size at the last begin line that says the line end before it was added.
+  std::size_t added_break_at = std::string::npos;
+  Lines lines(text);
+  Line line;
+  while (lines.Next(&line)) {
+    switch (Classify(line.text)) {
+      case OwnLine::kMarker:
+        continue;
+      case OwnLine::kBegin:
+      case OwnLine::kBeginAfterAddedBreak:
+        added_break_at = Classify(line.text) == OwnLine::kBeginAfterAddedBreak
+                             ? out.size() : std::string::npos;
+        where = SectionHasEnd(lines) ? Where::kSection : Where::kSectionWithoutEnd;
+        continue;
+      case OwnLine::kEnd:
+        where = Where::kOutside;
+        continue;
+      case OwnLine::kNone:
+        break;
+    }
+    if (where != Where::kOutside && IsGeneratedLine(line.text)) continue;
+    // Lines the user put inside the section stay; without an end line the section stops at the
+    // first line the block did not write.
+    if (where == Where::kSectionWithoutEnd) where = Where::kOutside;
+    out += line.text;
+    out += line.end;
   }
-
-  // Lines the user put inside the section stay; without an end line the section stops at the
-  // first line the block did not write.
-  std::string kept;
-  std::size_t rest = section.size();
-  ForEachLine(section, [&](std::string_view line, std::size_t pos) {
-    if (end != std::string_view::npos && pos == end) {
-      rest = pos + (bare_end ? end_line.size() - 2 : end_line.size());
-      return false;
-    }
-    if (IsGeneratedLine(line, names)) return true;
-    if (end == std::string_view::npos) {
-      rest = pos;
-      return false;
-    }
-    kept += line;
-    return true;
-  });
-  std::string_view tail = section.substr(std::min(rest, section.size()));
-
-  std::size_t head_length = begin;
-  if (added_break && kept.empty() && tail.empty() && head_length >= 2 &&
-      text.substr(head_length - 2, 2) == kCrlf)
-    head_length -= 2;
-  std::string out(text.substr(0, head_length));
-  out += kept;
-  out += tail;
+  // Nothing of the user's follows the section: the line end the block added goes again.
+  if (added_break_at == out.size()) DropLastLineEnd(out, blocked.size() - text.size());
   return out;
 }
 

@@ -24,11 +24,14 @@ class FirstLineScanner {
 bool FirstLineHasMarker(std::string_view content);
 bool StartsWithUtf16Bom(std::string_view content);
 
-// The blocked content: the marker line, the original bytes, then the section mapping every
-// listed name the original does not map already to `address`.
+// The blocked content of a file that carries no block: the marker line (after a UTF-8 byte order
+// mark, if any), the original bytes, then the section mapping every listed name the original
+// does not map already to `address`.
 std::string BlockedHosts(std::string_view original, std::string_view list,
                          std::string_view address);
-// Takes out exactly what BlockedHosts added; every other byte stays.
-std::string UnblockedHosts(std::string_view blocked, std::string_view list);
+// Takes out the block's own lines, recognised by their form whatever their line ends, wherever
+// they now stand and whichever list wrote them: the marker line, the begin and end lines, and
+// inside a section the generated lines. Every other byte stays.
+std::string UnblockedHosts(std::string_view blocked);
 
 }  // namespace quenlox

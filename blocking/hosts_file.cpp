@@ -16,6 +16,10 @@ constexpr unsigned kRetryPauseMs = 100;
 constexpr int kSharingRetries = 20;
 constexpr std::uint32_t kKeptAttributes =
     host::kAttrReadOnly | host::kAttrHidden | host::kAttrSystem;
+constexpr char kNewSuffix[] = ".quenlox-new";
+constexpr char kOldSuffix[] = ".quenlox-old";
+
+enum class Write { kDone, kChanged, kFailed };
 
 bool ReadWhole(host::FileSystem& files, const std::string& path, std::string* content) {
   std::unique_ptr<host::FileReader> reader;
@@ -42,8 +46,28 @@ host::FsStatus RetryWhileShared(host::Desktop& desktop, F operation) {
   return status;
 }
 
+// A leftover may carry any attributes; a read-only one would refuse the delete.
+void RemoveLeftover(host::FileSystem& files, const std::string& path) {
+  std::uint32_t attributes = 0;
+  if (files.GetAttributes(path, &attributes) != host::FsStatus::kOk) return;
+  if ((attributes & kKeptAttributes) != 0) files.SetAttributes(path, host::kAttrNormal);
+  files.Remove(path);
+}
+
+// What an interrupted run left beside `path`. An old file moved aside while `path` is missing
+// is the only copy: it goes back.
+void ClearLeftovers(host::FileSystem& files, const std::string& path) {
+  RemoveLeftover(files, path + kNewSuffix);
+  const std::string aside = path + kOldSuffix;
+  if (!files.IsFile(aside)) return;
+  if (files.IsFile(path)) {
+    RemoveLeftover(files, aside);
+  } else {
+    files.Rename(aside, path);
+  }
+}
+
 bool WriteTemporary(host::FileSystem& files, const std::string& path, const std::string& data) {
-  files.Remove(path);  // left over from an interrupted run
   std::unique_ptr<host::FileWriter> writer;
   if (files.CreateNew(path, &writer) != host::FsStatus::kOk) return false;
   bool ok = writer->Write(data.data(), data.size()) == host::FsStatus::kOk &&
@@ -57,10 +81,57 @@ host::FsStatus Swap(host::FileSystem& files, host::Desktop& desktop, const std::
   host::FsStatus status =
       RetryWhileShared(desktop, [&] { return files.Replace(source, target); });
   if (status != host::FsStatus::kNotImplemented) return status;
-  // Without a one-step replace (the 9x family) the backup made deleting first safe.
-  status = RetryWhileShared(desktop, [&] { return files.Remove(target); });
-  if (status != host::FsStatus::kOk && status != host::FsStatus::kNotFound) return status;
-  return files.Rename(source, target);
+  // Without a one-step replace (the 9x family) the old file is moved aside, not deleted, so that
+  // a failed rename can put it back.
+  const std::string aside = target + kOldSuffix;
+  status = RetryWhileShared(desktop, [&] { return files.Rename(target, aside); });
+  if (status == host::FsStatus::kNotFound) return files.Rename(source, target);
+  if (status != host::FsStatus::kOk) return status;
+  status = files.Rename(source, target);
+  if (status != host::FsStatus::kOk) {
+    files.Rename(aside, target);
+    return status;
+  }
+  files.Remove(aside);
+  return host::FsStatus::kOk;
+}
+
+// Puts attributes back; a passing hold by another program is waited out.
+bool SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
+                            const std::string& path, std::uint32_t attributes) {
+  for (int i = 0; i < 3; ++i) {
+    if (files.SetAttributes(path, attributes) == host::FsStatus::kOk) return true;
+    desktop.Sleep(kRetryPauseMs);
+  }
+  return false;
+}
+
+// Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
+// `read_as`, the swap happens only while `path` is still as it was read.
+Write ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
+                         const std::string& data, const host::FileStamp* read_as) {
+  const std::string temporary = path + kNewSuffix;
+  if (!WriteTemporary(files, temporary, data)) {
+    RemoveLeftover(files, temporary);
+    return Write::kFailed;
+  }
+  host::FileStamp now;
+  if (read_as != nullptr &&
+      (files.GetStamp(path, &now) != host::FsStatus::kOk || !(now == *read_as))) {
+    RemoveLeftover(files, temporary);
+    return Write::kChanged;
+  }
+  std::uint32_t attributes = host::kAttrNormal;
+  const bool exists = files.GetAttributes(path, &attributes) == host::FsStatus::kOk;
+  const std::uint32_t kept = exists ? attributes & kKeptAttributes : 0;
+  // A read-only target refuses the swap: it loses these attributes for that moment only.
+  std::uint32_t bare = attributes & ~kKeptAttributes;
+  bool ready = kept == 0 ||
+               files.SetAttributes(path, bare ? bare : host::kAttrNormal) == host::FsStatus::kOk;
+  bool swapped = ready && Swap(files, desktop, temporary, path) == host::FsStatus::kOk;
+  if (ready && kept != 0) SetAttributesPatiently(files, desktop, path, attributes);
+  if (!swapped) RemoveLeftover(files, temporary);
+  return swapped ? Write::kDone : Write::kFailed;
 }
 
 }  // namespace
@@ -87,45 +158,61 @@ HostsProbe ProbeHostsFile(host::FileSystem& files, const std::string& path) {
   return probe;
 }
 
-bool ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
-                        const std::string& data) {
-  const std::string temporary = path + ".quenlox-new";
-  std::uint32_t attributes = host::kAttrNormal;
-  bool exists = files.GetAttributes(path, &attributes) == host::FsStatus::kOk;
-  std::uint32_t kept = exists ? attributes & kKeptAttributes : 0;
-  // The new file carries the old one's attributes into the swap; a read-only target would
-  // refuse it, so it loses its own for the moment of the swap.
-  bool ready = WriteTemporary(files, temporary, data) &&
-               (kept == 0 || files.SetAttributes(temporary, attributes) == host::FsStatus::kOk);
-  bool cleared = ready && (kept == 0 || files.SetAttributes(path, host::kAttrNormal) ==
-                                            host::FsStatus::kOk);
-  if (cleared && Swap(files, desktop, temporary, path) == host::FsStatus::kOk) return true;
-  if (kept != 0) files.SetAttributes(temporary, host::kAttrNormal);
-  files.Remove(temporary);
-  if (cleared && kept != 0) files.SetAttributes(path, attributes);
-  return false;
+namespace {
+
+enum class Mode { kBlock, kUnblock, kLift };
+
+HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const HostsPaths& paths,
+                    Mode mode) {
+  ClearLeftovers(files, paths.hosts);
+  ClearLeftovers(files, paths.backup);
+  // A link stays a link: the file it names is rewritten.
+  std::string hosts;
+  if (files.FinalPath(paths.hosts, &hosts) != host::FsStatus::kOk) return HostsToggle::kFailed;
+  if (hosts != paths.hosts) ClearLeftovers(files, hosts);
+  // Another program's save between the read and the swap starts the toggle over, once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    host::FileStamp read_as;
+    std::string original;
+    if (files.GetStamp(hosts, &read_as) != host::FsStatus::kOk ||
+        !ReadWhole(files, hosts, &original))
+      return HostsToggle::kFailed;
+    // A UTF-16 hosts file would be mangled by byte-wise editing.
+    if (StartsWithUtf16Bom(original)) return HostsToggle::kFailed;
+    // Whatever the block left, wherever it now stands; blocking again rebuilds it.
+    const std::string base = UnblockedHosts(original);
+    if (mode == Mode::kUnblock && FirstLineHasMarker(base)) return HostsToggle::kMarkerNotOurs;
+    const bool block = mode == Mode::kBlock;
+    const std::string updated =
+        block ? BlockedHosts(base, kAdServerList, paths.loopback ? "127.0.0.1" : "0.0.0.0")
+              : base;
+    if (updated == original) return HostsToggle::kUnchanged;
+    // hosts.sav keeps the file as it was before any block, never a file that carries one.
+    if (block && base == original &&
+        ReplaceFileContent(files, desktop, paths.backup, original, nullptr) != Write::kDone)
+      return HostsToggle::kFailed;
+    switch (ReplaceFileContent(files, desktop, hosts, updated, &read_as)) {
+      case Write::kDone:
+        return HostsToggle::kDone;
+      case Write::kChanged:
+        continue;
+      case Write::kFailed:
+        return HostsToggle::kFailed;
+    }
+  }
+  return HostsToggle::kFailed;
 }
 
-bool ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop, const HostsPaths& paths,
-                      bool block) {
-  std::string original;
-  if (!ReadWhole(files, paths.hosts, &original)) return false;
-  // A UTF-16 hosts file would be mangled by byte-wise editing.
-  if (StartsWithUtf16Bom(original)) return false;
-  std::string updated;
-  if (block) {
-    std::string base = original;
-    if (FirstLineHasMarker(original)) {
-      base = UnblockedHosts(original, kAdServerList);
-    } else if (!ReplaceFileContent(files, desktop, paths.backup, original)) {
-      return false;
-    }
-    updated = BlockedHosts(base, kAdServerList, paths.loopback ? "127.0.0.1" : "0.0.0.0");
-  } else {
-    updated = UnblockedHosts(original, kAdServerList);
-  }
-  if (updated == original) return true;
-  return ReplaceFileContent(files, desktop, paths.hosts, updated);
+}  // namespace
+
+HostsToggle ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop,
+                             const HostsPaths& paths, bool block) {
+  return Rewrite(files, desktop, paths, block ? Mode::kBlock : Mode::kUnblock);
+}
+
+HostsToggle LiftHostsBlock(host::FileSystem& files, host::Desktop& desktop,
+                           const HostsPaths& paths) {
+  return Rewrite(files, desktop, paths, Mode::kLift);
 }
 
 }  // namespace quenlox

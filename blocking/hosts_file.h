@@ -21,12 +21,21 @@ struct HostsPaths {
   bool loopback = false;  // the 9x family's hosts file, which wants 127.0.0.1
 };
 
-// Blocks or unblocks; false when anything failed, and then the hosts file is as it was.
-bool ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop, const HostsPaths& paths,
-                      bool block);
+enum class HostsToggle {
+  kDone,           // rewritten
+  kUnchanged,      // it was as asked already
+  kFailed,         // nothing changed
+  kMarkerNotOurs,  // unblocking: the product word stands on line 1 in a line the block did not
+                   // write; nothing changed
+};
 
-// Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole.
-bool ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
-                        const std::string& data);
+// Blocks or unblocks. A hosts file that is a link is written where the link points.
+HostsToggle ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop,
+                             const HostsPaths& paths, bool block);
+
+// For the uninstaller: takes out whatever of the block is left, wherever it stands. The product
+// word in a line the block did not write is the user's and no failure.
+HostsToggle LiftHostsBlock(host::FileSystem& files, host::Desktop& desktop,
+                           const HostsPaths& paths);
 
 }  // namespace quenlox

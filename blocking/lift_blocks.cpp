@@ -38,14 +38,11 @@ LiftResult LiftAllBlocks(host::RegistryApi& registry, host::FileSystem& files,
 
   const HostsPaths paths = LocateHostsFile(files, LocateWindowsFolder(desktop));
   if (paths.hosts.empty()) return result;
-  const HostsProbe probe = ProbeHostsFile(files, paths.hosts);
-  if (probe.failed) {
-    result.failed = true;
-  } else if (probe.marker) {
-    result.in_line_lifted = ToggleHostsBlock(files, desktop, paths, false);
-    result.failed = result.failed || !result.in_line_lifted;
-    if (result.in_line_lifted && desktop.IsNtFamily()) desktop.FlushDnsCache();
-  }
+  // Not only where the first line shows the block: an editor or tool may have moved it.
+  const HostsToggle lifted = LiftHostsBlock(files, desktop, paths);
+  result.in_line_lifted = lifted == HostsToggle::kDone;
+  result.failed = result.failed || lifted == HostsToggle::kFailed;
+  if (result.in_line_lifted && desktop.IsNtFamily()) desktop.FlushDnsCache();
   return result;
 }
 

@@ -26,9 +26,16 @@ void ToggleRegistryBlock(host::Host& host, const RegistryBlock& block, const std
 void ToggleInLineBlock(host::Host& host, const HostsPaths& paths, const std::string& caption) {
   if (paths.hosts.empty()) return;
   bool blocking = caption == BlockCaption(BlockKind::kInLine, BlockState::kNotBlocked);
-  if (!ToggleHostsBlock(host.files, host.desktop, paths, blocking)) {
-    host.dialogs.Notice(texts::kBlockFailed);
-    return;
+  switch (ToggleHostsBlock(host.files, host.desktop, paths, blocking)) {
+    case HostsToggle::kDone:
+    case HostsToggle::kUnchanged:
+      break;
+    case HostsToggle::kFailed:
+      host.dialogs.Notice(texts::kBlockFailed);
+      return;
+    case HostsToggle::kMarkerNotOurs:
+      host.dialogs.Notice(texts::kInLineMarkerNotOurs);
+      return;
   }
   // Browsers would go on using the addresses they resolved before.
   if (host.desktop.IsNtFamily()) host.desktop.FlushDnsCache();

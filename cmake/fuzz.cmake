@@ -1,12 +1,12 @@
 # The fuzz targets, built with clang's libFuzzer and run for a bounded number of inputs as tests.
 # New inputs go to the build tree; the corpus kept in tests/fuzz/corpus is only read.
-set(QUENLOX_FUZZ_RUNS_round_trip 40000 CACHE STRING "Inputs the round-trip target runs in the tests")
+set(QUENLOX_FUZZ_RUNS_hosts_cycle 40000 CACHE STRING "Inputs the block-edit-unblock target runs in the tests")
 set(QUENLOX_FUZZ_RUNS_first_line 400000 CACHE STRING "Inputs the first-line target runs in the tests")
 set(QUENLOX_FUZZ_FLAGS -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 target_compile_options(quenlox_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
 target_link_options(quenlox_core PUBLIC -fsanitize=address,undefined)
 
-foreach(target round_trip first_line)
+foreach(target hosts_cycle first_line)
   add_executable(${target}_fuzz tests/fuzz/${target}_fuzz.cpp)
   target_compile_options(${target}_fuzz PRIVATE ${QUENLOX_FUZZ_FLAGS})
   target_link_options(${target}_fuzz PRIVATE ${QUENLOX_FUZZ_FLAGS})

@@ -17,7 +17,7 @@ class MemoryFiles::Reader : public FileReader {
     *got = 0;
     fs_.largest_read_ = std::max(fs_.largest_read_, capacity);
     if (fs_.Fails(Op::kRead)) return false;
-    auto entry = fs_.files_.find(path_);
+    auto entry = fs_.files_.find(fs_.Resolve(path_));
     if (entry == fs_.files_.end()) return false;
     const std::string& data = entry->second.data;
     std::size_t end = data.size();
@@ -50,7 +50,9 @@ class MemoryFiles::Writer : public FileWriter {
   Writer(MemoryFiles& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   FsStatus Write(const char* data, std::size_t size) override {
     if (fs_.Fails(Op::kWrite)) return FsStatus::kFailed;
-    fs_.files_[path_].data.append(data, size);
+    Entry& entry = fs_.files_[path_];
+    entry.data.append(data, size);
+    fs_.Saved(entry);
     return FsStatus::kOk;
   }
   FsStatus Flush() override { return fs_.Fails(Op::kFlush) ? FsStatus::kFailed : FsStatus::kOk; }
@@ -62,11 +64,23 @@ class MemoryFiles::Writer : public FileWriter {
 };
 
 void MemoryFiles::Put(const std::string& path, std::string data, std::uint32_t attributes) {
-  files_[path] = Entry{std::move(data), attributes, false};
+  Entry& entry = files_[path];
+  std::string security = entry.link.empty() ? entry.security : kInherited;
+  entry = Entry{std::move(data), attributes, false, "", std::move(security), 0};
+  Saved(entry);
+}
+
+void MemoryFiles::PutLink(const std::string& path, const std::string& target) {
+  files_[path] = Entry{"", kAttrReparsePoint, false, target, kInherited, 0};
+}
+
+std::string MemoryFiles::Resolve(const std::string& path) const {
+  auto entry = files_.find(path);
+  return entry == files_.end() || entry->second.link.empty() ? path : entry->second.link;
 }
 
 void MemoryFiles::MakeDirectory(const std::string& path) {
-  files_[path] = Entry{"", 0x10, true};
+  files_[path] = Entry{"", 0x10, true, "", kInherited, 0};
 }
 
 std::set<std::string> MemoryFiles::Paths() const {
@@ -89,20 +103,26 @@ int MemoryFiles::Calls(Op op) const {
 }
 
 bool MemoryFiles::Fails(Op op) {
+  auto before = before_.find(op);
+  if (before != before_.end()) {
+    std::function<void()> action = std::move(before->second);
+    before_.erase(before);
+    action();
+  }
   int call = ++calls_[op];
   auto at = fail_at_.find(op);
   return at != fail_at_.end() && at->second == call;
 }
 
 bool MemoryFiles::IsFile(const std::string& path) {
-  auto entry = files_.find(path);
+  auto entry = files_.find(Resolve(path));
   return entry != files_.end() && !entry->second.directory;
 }
 
 FsStatus MemoryFiles::OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) {
   if (Fails(Op::kOpenRead)) return FsStatus::kFailed;
   if (!IsFile(path)) return FsStatus::kNotFound;
-  if (locked_.count(path) != 0) return FsStatus::kSharingViolation;
+  if (locked_.count(Resolve(path)) != 0) return FsStatus::kSharingViolation;
   *reader = std::make_unique<Reader>(*this, path);
   return FsStatus::kOk;
 }
@@ -110,7 +130,7 @@ FsStatus MemoryFiles::OpenRead(const std::string& path, std::unique_ptr<FileRead
 FsStatus MemoryFiles::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) {
   if (Fails(Op::kCreateNew)) return FsStatus::kFailed;
   if (files_.count(path) != 0) return FsStatus::kFailed;
-  files_[path] = Entry{};
+  Saved(files_[path]);
   *writer = std::make_unique<Writer>(*this, path);
   return FsStatus::kOk;
 }
@@ -128,7 +148,9 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
   // Windows refuses to move a file over a read-only one.
   if (existing != files_.end() && (existing->second.attributes & kAttrReadOnly) != 0)
     return FsStatus::kAccessDenied;
-  files_[target] = files_[source];
+  Entry moved = files_[source];
+  if (existing != files_.end()) moved.security = existing->second.security;
+  files_[target] = moved;
   files_.erase(source);
   return FsStatus::kOk;
 }
@@ -149,6 +171,22 @@ FsStatus MemoryFiles::Remove(const std::string& path) {
   if (locked_.count(path) != 0) return FsStatus::kSharingViolation;
   if ((entry->second.attributes & kAttrReadOnly) != 0) return FsStatus::kAccessDenied;
   files_.erase(entry);
+  return FsStatus::kOk;
+}
+
+FsStatus MemoryFiles::GetStamp(const std::string& path, FileStamp* stamp) {
+  if (Fails(Op::kGetStamp)) return FsStatus::kFailed;
+  auto entry = files_.find(path);
+  if (entry == files_.end()) return FsStatus::kNotFound;
+  *stamp = FileStamp{entry->second.data.size(), entry->second.saved};
+  return FsStatus::kOk;
+}
+
+FsStatus MemoryFiles::FinalPath(const std::string& path, std::string* final_path) {
+  auto entry = files_.find(path);
+  if (entry == files_.end()) return FsStatus::kNotFound;
+  if (!entry->second.link.empty() && !final_path_implemented_) return FsStatus::kNotImplemented;
+  *final_path = Resolve(path);
   return FsStatus::kOk;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -13,9 +14,22 @@ namespace host {
 class MemoryFiles : public FileSystem {
  public:
   enum class Op { kOpenRead, kRead, kCreateNew, kWrite, kFlush, kClose, kReplace, kRename,
-                  kRemove, kSetAttributes };
+                  kRemove, kSetAttributes, kGetStamp };
 
   void Put(const std::string& path, std::string data, std::uint32_t attributes = kAttrNormal);
+  // A symbolic link at `path` naming `target`; reads follow it, moves and deletes act on it.
+  void PutLink(const std::string& path, const std::string& target);
+  bool IsLink(const std::string& path) const { return !files_.at(path).link.empty(); }
+  // Stands for the security descriptor and owner; a new file gets kInherited.
+  static constexpr char kInherited[] = "inherited";
+  void SetSecurity(const std::string& path, std::string security) {
+    files_.at(path).security = std::move(security);
+  }
+  const std::string& Security(const std::string& path) const { return files_.at(path).security; }
+  // Runs `action` at the start of the next call of `op`, as another program would act then.
+  void BeforeNext(Op op, std::function<void()> action) { before_[op] = std::move(action); }
+  // Where a link cannot be followed (a system without the call).
+  void SetFinalPathImplemented(bool implemented) { final_path_implemented_ = implemented; }
   void MakeDirectory(const std::string& path);
   void Erase(const std::string& path) { files_.erase(path); }
   bool Exists(const std::string& path) const { return files_.count(path) != 0; }
@@ -46,24 +60,34 @@ class MemoryFiles : public FileSystem {
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
   FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
+  FsStatus GetStamp(const std::string& path, FileStamp* stamp) override;
+  FsStatus FinalPath(const std::string& path, std::string* final_path) override;
 
  private:
   struct Entry {
     std::string data;
     std::uint32_t attributes = kAttrNormal;
     bool directory = false;
+    std::string link;
+    std::string security = kInherited;
+    std::uint64_t saved = 0;  // the write time: a count of saves
   };
   class Reader;
   class Writer;
 
   bool Fails(Op op);  // counts the call and tells whether it is the one to fail
+  std::string Resolve(const std::string& path) const;
+  void Saved(Entry& entry) { entry.saved = ++saves_; }
 
   std::map<std::string, Entry> files_;
   std::set<std::string> locked_;
   std::map<Op, int> calls_;
   std::map<Op, int> fail_at_;
   std::map<std::string, std::size_t> read_limit_;
+  std::map<Op, std::function<void()>> before_;
+  std::uint64_t saves_ = 0;
   bool replace_implemented_ = true;
+  bool final_path_implemented_ = true;
   int sharing_violations_ = 0;
   std::size_t largest_read_ = 0;
   int open_readers_ = 0;

@@ -23,6 +23,23 @@ FsStatus StatusOf(DWORD error) {
 
 FsStatus Result(BOOL ok) { return ok ? FsStatus::kOk : StatusOf(GetLastError()); }
 
+// Looked up at run time: neither exists on the 9x family, which must still load the program.
+template <typename F>
+F Kernel32(const char* name) {
+  HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  return kernel32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel32, name)))
+                  : nullptr;
+}
+using ReplaceFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
+using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Without the long-path prefix, as the older calls take a path.
+std::string WithoutLongPrefix(std::string path) {
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + path.substr(8);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
 class Reader : public FileReader {
  public:
   explicit Reader(UniqueFile file) : file_(std::move(file)) {}
@@ -83,8 +100,25 @@ FsStatus Files::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* 
 }
 
 FsStatus Files::Replace(const std::string& source, const std::string& target) {
-  return Result(MoveFileExA(source.c_str(), target.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  auto replace_file = Kernel32<ReplaceFileFn>("ReplaceFileA");
+  if (replace_file == nullptr || GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return Result(MoveFileExA(source.c_str(), target.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  }
+  // ReplaceFile keeps the target's security descriptor and owner, which MoveFileEx would take
+  // from the new file. With a backup name it never leaves the target missing: on each failure
+  // the old file stands under its own name or under the backup name, from where it goes back.
+  const std::string aside = target + ".quenlox-old";
+  if (replace_file(target.c_str(), source.c_str(), aside.c_str(), 0, nullptr, nullptr)) {
+    DeleteFileA(aside.c_str());
+    return FsStatus::kOk;
+  }
+  DWORD error = GetLastError();
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    MoveFileA(aside.c_str(), target.c_str());
+    return FsStatus::kFailed;
+  }
+  return error == ERROR_UNABLE_TO_REMOVE_REPLACED ? FsStatus::kSharingViolation : StatusOf(error);
 }
 
 FsStatus Files::Rename(const std::string& source, const std::string& target) {
@@ -102,6 +136,35 @@ FsStatus Files::GetAttributes(const std::string& path, std::uint32_t* attributes
 
 FsStatus Files::SetAttributes(const std::string& path, std::uint32_t attributes) {
   return Result(SetFileAttributesA(path.c_str(), attributes));
+}
+
+FsStatus Files::GetStamp(const std::string& path, FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    return StatusOf(GetLastError());
+  stamp->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp->write_time = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+  return FsStatus::kOk;
+}
+
+FsStatus Files::FinalPath(const std::string& path, std::string* final_path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    *final_path = path;
+    return FsStatus::kOk;
+  }
+  auto final_path_of = Kernel32<FinalPathFn>("GetFinalPathNameByHandleA");
+  if (final_path_of == nullptr) return FsStatus::kNotImplemented;
+  UniqueFile file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return StatusOf(GetLastError());
+  char buffer[1024];
+  DWORD length = final_path_of(file.get(), buffer, sizeof buffer, 0);  // normalised, with a drive
+  if (length == 0 || length >= sizeof buffer) return FsStatus::kFailed;
+  *final_path = WithoutLongPrefix(std::string(buffer, length));
+  return FsStatus::kOk;
 }
 
 }  // namespace host::win32

@@ -50,6 +50,16 @@ constexpr std::uint32_t kAttrReadOnly = 0x1;
 constexpr std::uint32_t kAttrHidden = 0x2;
 constexpr std::uint32_t kAttrSystem = 0x4;
 constexpr std::uint32_t kAttrNormal = 0x80;
+constexpr std::uint32_t kAttrReparsePoint = 0x400;  // a symbolic link or junction
+
+// What changes when another program saves the file.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t write_time = 0;
+  bool operator==(const FileStamp& other) const {
+    return size == other.size && write_time == other.write_time;
+  }
+};
 
 class FileReader {
  public:
@@ -75,12 +85,17 @@ class FileSystem {
   virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
   // Creates a file that must not exist yet; others may not open it meanwhile.
   virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;
-  // Moves source over target in one step (kNotImplemented where the system has no such call).
+  // Moves source over target in one step; an existing target keeps its security descriptor and
+  // owner (kNotImplemented where the system has no such call). A link at target is replaced.
   virtual FsStatus Replace(const std::string& source, const std::string& target) = 0;
   virtual FsStatus Rename(const std::string& source, const std::string& target) = 0;
   virtual FsStatus Remove(const std::string& path) = 0;
   virtual FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
   virtual FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  virtual FsStatus GetStamp(const std::string& path, FileStamp* stamp) = 0;
+  // The file a symbolic link or junction finally names, or `path` itself where it is no link;
+  // kNotImplemented where the system cannot follow a link.
+  virtual FsStatus FinalPath(const std::string& path, std::string* final_path) = 0;
 };
 
 // The three modal dialogs of the program; each runs a nested message loop.

@@ -30,6 +30,8 @@ class Files : public FileSystem {
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
   FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
+  FsStatus GetStamp(const std::string& path, FileStamp* stamp) override;
+  FsStatus FinalPath(const std::string& path, std::string* final_path) override;
 };
 
 class Dialogs : public host::Dialogs {

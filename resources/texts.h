@@ -47,6 +47,11 @@ constexpr char kInLineNowBlocked[] =
     "reopen your browser to take effect.";
 constexpr char kBlockFailed[] =
     "This block could not be done. Please close all other applications, and then try again.";
+// Un-blocking: the first line holds the product word in a line the block did not write.
+constexpr char kInLineMarkerNotOurs[] =
+    "The first line of your hosts file contains the word " QUENLOX_PRODUCT_WORD ", but "
+    QUENLOX_PRODUCT_WORD " did not write that line, so it cannot be un-blocked from here. "
+    "Please remove or change that line in your hosts file yourself. Nothing has been changed.";
 constexpr char kWindowPopValueMissing[] =
     "This block does not apply to your system as these popups only occur on NT, XP, or later "
     "operating systems. ";

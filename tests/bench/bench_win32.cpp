@@ -74,9 +74,11 @@ bool TimeToggles(host::FileSystem& files, const quenlox::HostsPaths& paths, int 
   for (int i = 0; i < runs; ++i) {
     LARGE_INTEGER t0, t1, t2;
     QueryPerformanceCounter(&t0);
-    if (!quenlox::ToggleHostsBlock(files, desktop, paths, true)) return false;
+    if (quenlox::ToggleHostsBlock(files, desktop, paths, true) != quenlox::HostsToggle::kDone)
+      return false;
     QueryPerformanceCounter(&t1);
-    if (!quenlox::ToggleHostsBlock(files, desktop, paths, false)) return false;
+    if (quenlox::ToggleHostsBlock(files, desktop, paths, false) != quenlox::HostsToggle::kDone)
+      return false;
     QueryPerformanceCounter(&t2);
     block->push_back(Milliseconds(t0, t1));
     unblock->push_back(Milliseconds(t1, t2));

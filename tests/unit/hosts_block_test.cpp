@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "blocking/ad_list.h"
@@ -21,7 +22,7 @@ constexpr char kList[] = "ads.example\ntrack.example\nbanner.example\n";
 std::string Block(const std::string& original) {
   return BlockedHosts(original, kList, "0.0.0.0");
 }
-std::string Unblock(const std::string& blocked) { return UnblockedHosts(blocked, kList); }
+std::string Unblock(const std::string& blocked) { return UnblockedHosts(blocked); }
 
 TEST(HostsBlock, LayoutOfTheBlockedFile) {
   EXPECT_EQ(Block("127.0.0.1 localhost\r\n"),
@@ -47,10 +48,40 @@ TEST(HostsBlock, UnblockRestoresExactBytes) {
   for (const std::string& original :
        {std::string(""), std::string("a"), std::string("a\r\n"), std::string("a\n"),
         std::string("a\r"), std::string("\xEF\xBB\xBF" "127.0.0.1 x\r\n"),
-        std::string("x\r\n# Quenlox block begin\r\n0.0.0.0 ads.example\r\n# Quenlox block end\r\n"),
         std::string("0.0.0.0 ads.example\r\n"), std::string("\x1a\0\r\n", 4)}) {
     EXPECT_EQ(Unblock(Block(original)), original) << original;
   }
+}
+
+TEST(HostsBlock, TheByteOrderMarkStaysAtTheStartAndTheFileReadsBlocked) {
+  const std::string bom = "\xEF\xBB\xBF";
+  std::string blocked = Block(bom + "127.0.0.1 x\r\n");
+  EXPECT_EQ(blocked.compare(0, bom.size() + 9, bom + "# Quenlox"), 0);
+  EXPECT_NE(blocked.find("\r\n127.0.0.1 x\r\n"), std::string::npos);
+  EXPECT_TRUE(FirstLineHasMarker(blocked));
+}
+
+TEST(HostsBlock, BlockLinesAreKnownByTheirFormWhateverTheirLineEnds) {
+  // Written by an older build from another list, then re-saved by a Unix tool.
+  std::string blocked = std::string(texts::kHostsMarkerLine) +
+                        "\nx\n# Quenlox block begin\n127.0.0.1 gone.example\n0.0.0.0 ads.example"
+                        "\n# Quenlox block end\n";
+  EXPECT_EQ(Unblock(blocked), "x\n");
+  // The marker line moved below a line put above it; line ends turned into CRs.
+  std::string moved = "mine\r\n" + Block("a\r\n");
+  for (std::size_t at; (at = moved.find("\r\n")) != std::string::npos;) moved.erase(at + 1, 1);
+  EXPECT_EQ(Unblock(moved), "mine\ra\r");
+  // Lines that look generated are the user's outside the section.
+  EXPECT_EQ(Unblock(Block("a\r\n") + "0.0.0.0 ads.example\r\n"),
+            "a\r\n0.0.0.0 ads.example\r\n");
+}
+
+TEST(HostsBlock, AFileThatCarriesABlockAlreadyComesOutWhole) {
+  // A second block once appended an empty section to a file whose marker line had moved.
+  std::string twice =
+      "x\r\n" + Block("y\r\n") + "# Quenlox block begin\r\n# Quenlox block end\r\n";
+  EXPECT_EQ(Unblock(twice), "x\r\ny\r\n");
+  EXPECT_EQ(Unblock(Block(Unblock(twice))), Unblock(twice));
 }
 
 TEST(HostsBlock, UserLinesAddedWhileBlockedSurvive) {
@@ -111,7 +142,8 @@ std::string RandomHosts(std::mt19937& rng) {
 TEST(HostsBlockProperty, RoundTripsAndMarksEveryFile) {
   std::mt19937 rng(20261209);
   for (int i = 0; i < 3000; ++i) {
-    std::string original = RandomHosts(rng);
+    // What the toggle blocks: the file without any block lines it carried.
+    std::string original = Unblock(RandomHosts(rng));
     if (FirstLineHasMarker(original)) continue;  // such a file is shown as blocked already
     std::string blocked = Block(original);
     ASSERT_TRUE(FirstLineHasMarker(blocked)) << i;
@@ -127,9 +159,11 @@ class HostsFileWrite : public ::testing::Test {
   static constexpr char kHosts[] = "C:\\W\\system32\\drivers\\etc\\hosts";
   static constexpr char kBackup[] = "C:\\W\\system32\\drivers\\etc\\hosts.sav";
   void SetUp() override { files.Put(kHosts, original); }
-  bool Toggle(bool block) {
-    return ToggleHostsBlock(files, desktop, {kHosts, kBackup, false}, block);
+  bool Toggle(bool block) { return Done(ToggleHostsBlock(files, desktop, Paths(), block)); }
+  static bool Done(HostsToggle result) {
+    return result == HostsToggle::kDone || result == HostsToggle::kUnchanged;
   }
+  static HostsPaths Paths() { return {kHosts, kBackup, false}; }
   std::set<std::string> OnlyTheTwoFiles() const { return {kHosts, kBackup}; }
   const std::string original = "127.0.0.1 localhost\r\n1.2.3.4 mine";
   host::MemoryFiles files;
@@ -139,7 +173,7 @@ class HostsFileWrite : public ::testing::Test {
 TEST_F(HostsFileWrite, EveryFailingStepLeavesTheOldOrTheNewFileAndNoTemporary) {
   const std::string blocked = BlockedHosts(original, kAdServerList, "0.0.0.0");
   for (Op op : {Op::kOpenRead, Op::kRead, Op::kCreateNew, Op::kWrite, Op::kFlush, Op::kClose,
-                Op::kReplace, Op::kSetAttributes}) {
+                Op::kReplace, Op::kSetAttributes, Op::kGetStamp}) {
     for (int n = 1; n <= 3; ++n) {
       for (bool block : {true, false}) {
         files = host::MemoryFiles();
@@ -194,18 +228,89 @@ TEST_F(HostsFileWrite, SharingViolationsAreRetriedForAboutTwoSeconds) {
   EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
 }
 
-TEST_F(HostsFileWrite, WithoutOneStepReplaceItDeletesThenRenames) {
+TEST_F(HostsFileWrite, WithoutOneStepReplaceTheOldFileIsMovedAsideAndComesBackOnFailure) {
   files.SetReplaceImplemented(false);
   ASSERT_TRUE(Toggle(true));
   ASSERT_TRUE(Toggle(false));
   EXPECT_EQ(files.Data(kHosts), original);
   EXPECT_EQ(files.Data(kBackup), original);
+  // The backup exists now, so the block's renames are: hosts aside, the new file in.
+  files.FailNth(Op::kRename, 2);
+  EXPECT_FALSE(Toggle(true));
+  EXPECT_EQ(files.Data(kHosts), original);
+  EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
 }
 
-TEST_F(HostsFileWrite, LeftoverTemporaryFromAnInterruptedRunIsReplaced) {
-  files.Put(std::string(kHosts) + ".quenlox-new", "half written");
+TEST_F(HostsFileWrite, LeftoversOfAnInterruptedRunGoWhateverTheirAttributes) {
+  const std::uint32_t stuck = host::kAttrReadOnly | host::kAttrHidden;
+  files.Put(std::string(kHosts) + ".quenlox-new", "half written", stuck);
+  files.Put(std::string(kBackup) + ".quenlox-new", "half written", stuck);
   ASSERT_TRUE(Toggle(true));
   EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
+  // Killed between the two renames without a one-step replace: the old file goes back first.
+  files.Put(std::string(kHosts) + ".quenlox-old", original);
+  files.Erase(kHosts);
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
+  EXPECT_TRUE(FirstLineHasMarker(files.Data(kHosts)));
+}
+
+TEST_F(HostsFileWrite, TheSwapKeepsTheHostsFilesSecurity) {
+  files.SetSecurity(kHosts, "owner Administrators; users may not write");
+  ASSERT_TRUE(Toggle(true));
+  ASSERT_TRUE(Toggle(false));
+  EXPECT_EQ(files.Data(kHosts), original);
+  EXPECT_EQ(files.Security(kHosts), "owner Administrators; users may not write");
+}
+
+TEST_F(HostsFileWrite, ALinkStaysALinkAndItsTargetIsWritten) {
+  const std::string target = "D:\\config\\hosts";
+  files.Put(target, original);
+  files.Erase(kHosts);
+  files.PutLink(kHosts, target);
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_TRUE(files.IsLink(kHosts));
+  EXPECT_TRUE(FirstLineHasMarker(files.Data(target)));
+  EXPECT_EQ(files.Data(kBackup), original);
+  ASSERT_TRUE(Toggle(false));
+  EXPECT_TRUE(files.IsLink(kHosts));
+  EXPECT_EQ(files.Data(target), original);
+  // Where the system cannot follow the link, nothing is written.
+  files.SetFinalPathImplemented(false);
+  EXPECT_FALSE(Toggle(true));
+  EXPECT_TRUE(files.IsLink(kHosts));
+  EXPECT_EQ(files.Data(target), original);
+}
+
+TEST_F(HostsFileWrite, ASaveByAnotherProgramBetweenReadAndSwapIsNeverOverwritten) {
+  // Saved once while the toggle writes its files: it starts over from the saved file.
+  const std::string saved = "127.0.0.1 localhost\r\n10.0.0.7 saved-meanwhile\r\n";
+  files.BeforeNext(Op::kCreateNew, [&] { files.Put(kHosts, saved); });
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_EQ(files.Data(kHosts), BlockedHosts(saved, kAdServerList, "0.0.0.0"));
+  EXPECT_EQ(files.Data(kBackup), saved);
+  // Saved again on every attempt: it gives up and the other program's file stays.
+  const std::string blocked = files.Data(kHosts);
+  int saves = 0;
+  std::function<void()> save_again = [&] {
+    files.Put(kHosts, blocked + "10.0.0.8 mine" + std::to_string(++saves) + "\r\n");
+    files.BeforeNext(Op::kCreateNew, save_again);
+  };
+  files.BeforeNext(Op::kCreateNew, save_again);
+  EXPECT_EQ(ToggleHostsBlock(files, desktop, Paths(), false), HostsToggle::kFailed);
+  EXPECT_EQ(saves, 2);
+  EXPECT_EQ(files.Data(kHosts), blocked + "10.0.0.8 mine2\r\n");
+  EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
+}
+
+TEST_F(HostsFileWrite, UnblockNeverSucceedsWhileTheProductWordStaysOnLineOne) {
+  const std::string foreign = "# my Quenlox notes\r\n" + BlockedHosts(original, kList, "0.0.0.0");
+  files.Put(kHosts, foreign);
+  EXPECT_EQ(ToggleHostsBlock(files, desktop, Paths(), false), HostsToggle::kMarkerNotOurs);
+  EXPECT_EQ(files.Data(kHosts), foreign);
+  // The uninstaller takes out what is the block's and leaves the user's line.
+  EXPECT_EQ(LiftHostsBlock(files, desktop, Paths()), HostsToggle::kDone);
+  EXPECT_EQ(files.Data(kHosts), "# my Quenlox notes\r\n" + original);
 }
 
 }  // namespace

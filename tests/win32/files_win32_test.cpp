@@ -53,6 +53,9 @@ class Win32FilesTest : public ::testing::Test {
     FindClose(search);
     return names;
   }
+  HostsToggle Toggle(bool block) {
+    return ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, block);
+  }
 
   host::win32::Files files_;
   host::win32::Desktop desktop_;
@@ -109,11 +112,11 @@ TEST_F(Win32FilesTest, BlockAndUnblockARealReadOnlyHiddenFile) {
   Write(hosts_, original);
   DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
   ASSERT_TRUE(SetFileAttributesA(hosts_.c_str(), attributes));
-  ASSERT_TRUE(ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, true));
+  ASSERT_EQ(Toggle(true), HostsToggle::kDone);
   EXPECT_EQ(Read(hosts_), BlockedHosts(original, kAdServerList, "0.0.0.0"));
   EXPECT_EQ(Read(backup_), original);
   EXPECT_EQ(GetFileAttributesA(hosts_.c_str()) & 0x7, attributes);
-  ASSERT_TRUE(ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, false));
+  ASSERT_EQ(Toggle(false), HostsToggle::kDone);
   EXPECT_EQ(Read(hosts_), original);
   EXPECT_EQ(GetFileAttributesA(hosts_.c_str()) & 0x7, attributes);
   std::vector<std::string> names = Names();
@@ -128,7 +131,7 @@ TEST_F(Win32FilesTest, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   DWORD start = GetTickCount();
-  bool ok = ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, true);
+  bool ok = Toggle(true) == HostsToggle::kDone;
   DWORD waited = GetTickCount() - start;
   CloseHandle(held);
   if (ok) GTEST_SKIP() << "this system replaces files that are open for reading";
