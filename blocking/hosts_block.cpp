@@ -85,13 +85,39 @@ bool SectionHasEnd(Lines lines) {
   return false;
 }
 
-void DropLastLineEnd(std::string& text, std::size_t floor) {
-  if (text.size() >= floor + 2 && text.compare(text.size() - 2, 2, kCrlf) == 0) {
-    text.resize(text.size() - 2);
-  } else if (text.size() > floor && (text.back() == '\n' || text.back() == '\r')) {
-    text.pop_back();
+// Pieces of one buffer; a piece that continues the last one extends it.
+class PieceList {
+ public:
+  void Add(std::string_view piece) {
+    if (piece.empty()) return;
+    if (!pieces_.empty() && pieces_.back().data() + pieces_.back().size() == piece.data()) {
+      pieces_.back() = std::string_view(pieces_.back().data(), pieces_.back().size() + piece.size());
+    } else {
+      pieces_.push_back(piece);
+    }
+    size_ += piece.size();
   }
-}
+  std::size_t size() const { return size_; }
+  // The last line's CRLF, LF or CR. A line and its end are always added as one piece.
+  void DropLastLineEnd() {
+    if (pieces_.empty()) return;
+    std::string_view& last = pieces_.back();
+    std::size_t drop = 0;
+    if (last.size() >= 2 && last.substr(last.size() - 2) == kCrlf) {
+      drop = 2;
+    } else if (!last.empty() && (last.back() == '\n' || last.back() == '\r')) {
+      drop = 1;
+    }
+    last.remove_suffix(drop);
+    size_ -= drop;
+    if (last.empty()) pieces_.pop_back();
+  }
+  Pieces Take() { return std::move(pieces_); }
+
+ private:
+  Pieces pieces_;
+  std::size_t size_ = 0;
+};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -189,42 +215,68 @@ bool StartsWithUtf16Bom(std::string_view content) {
   return content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF";
 }
 
-std::string BlockedHosts(std::string_view original, std::string_view list,
-                         std::string_view address) {
+std::size_t SizeOf(const Pieces& pieces) {
+  std::size_t size = 0;
+  for (std::string_view piece : pieces) size += piece.size();
+  return size;
+}
+
+std::string Join(const Pieces& pieces) {
+  std::string out;
+  out.reserve(SizeOf(pieces));
+  for (std::string_view piece : pieces) out += piece;
+  return out;
+}
+
+bool FirstLineHasMarker(const Pieces& pieces) {
+  FirstLineScanner scanner;
+  for (std::string_view piece : pieces) {
+    if (!scanner.Feed(piece.data(), piece.size())) break;
+  }
+  return scanner.Found();
+}
+
+BlockedContent::BlockedContent(std::string_view original, std::string_view list,
+                               std::string_view address) {
   const ListedNames listed(list);
   const std::unordered_set<std::string_view> mapped = MappedListedNames(original, listed);
-  std::string out;
-  out.reserve(original.size() + list.size() * 2 + 256);
-  std::string_view body = original;
+  body_ = original;
   // The mark stays at byte 0, where editors look for it.
-  if (StartsWith(body, kUtf8Bom)) {
-    out += kUtf8Bom;
-    body.remove_prefix(kUtf8Bom.size());
+  if (StartsWith(body_, kUtf8Bom)) {
+    bom_ = body_.substr(0, kUtf8Bom.size());
+    body_.remove_prefix(kUtf8Bom.size());
   }
-  AppendLine(out, texts::kHostsMarkerLine);
-  out += body;
-  const bool add_break = !body.empty() && body.back() != '\n' && body.back() != '\r';
-  if (add_break) out += kCrlf;
-  AppendLine(out, add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
+  const bool add_break = !body_.empty() && body_.back() != '\n' && body_.back() != '\r';
+  added_.reserve(list.size() * 2 + 128);
+  if (add_break) added_ += kCrlf;
+  AppendLine(added_, add_break ? texts::kHostsSectionBeginAfterAddedBreak
+                               : texts::kHostsSectionBegin);
   // In the list's order, so that the same file and list always give the same bytes.
   Lines names(list);
   Line name;
   while (names.Next(&name)) {
     if (name.text.empty() || mapped.count(name.text) != 0) continue;
-    out += address;
-    out += ' ';
-    AppendLine(out, name.text);
+    added_ += address;
+    added_ += ' ';
+    AppendLine(added_, name.text);
   }
-  AppendLine(out, texts::kHostsSectionEnd);
-  return out;
+  AppendLine(added_, texts::kHostsSectionEnd);
 }
 
-std::string UnblockedHosts(std::string_view blocked) {
-  std::string out;
-  out.reserve(blocked.size());
+Pieces BlockedContent::pieces() const {
+  return {bom_, texts::kHostsMarkerLine, kCrlf, body_, added_};
+}
+
+std::string BlockedHosts(std::string_view original, std::string_view list,
+                         std::string_view address) {
+  return Join(BlockedContent(original, list, address).pieces());
+}
+
+Pieces UnblockedPieces(std::string_view blocked) {
+  PieceList out;
   std::string_view text = blocked;
   if (StartsWith(text, kUtf8Bom)) {
-    out += kUtf8Bom;
+    out.Add(text.substr(0, kUtf8Bom.size()));
     text.remove_prefix(kUtf8Bom.size());
   }
   enum class Where { kOutside, kSection, kSectionWithoutEnd } where = Where::kOutside;
@@ -252,12 +304,15 @@ std::string UnblockedHosts(std::string_view blocked) {
     // Lines the user put inside the section stay; without an end line the section stops at the
     // first line the block did not write.
     if (where == Where::kSectionWithoutEnd) where = Where::kOutside;
-    out += line.text;
-    out += line.end;
+    out.Add(std::string_view(line.text.data(), line.text.size() + line.end.size()));
   }
-  // Nothing of the user's follows the section: the line end the block added goes again.
-  if (added_break_at == out.size()) DropLastLineEnd(out, blocked.size() - text.size());
-  return out;
+  // Nothing of the user's follows the section: the line end the block added goes again. The
+  // byte order mark is no line.
+  if (added_break_at == out.size() && out.size() > blocked.size() - text.size())
+    out.DropLastLineEnd();
+  return out.Take();
 }
+
+std::string UnblockedHosts(std::string_view blocked) { return Join(UnblockedPieces(blocked)); }
 
 }  // namespace quenlox

@@ -1,6 +1,7 @@
 #include "blocking/hosts_file.h"
 
 #include <array>
+#include <optional>
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_block.h"
@@ -21,15 +22,27 @@ constexpr char kOldSuffix[] = ".quenlox-old";
 
 enum class Write { kDone, kChanged, kFailed };
 
-bool ReadWhole(host::FileSystem& files, const std::string& path, std::string* content) {
+bool ReadWhole(host::FileSystem& files, const std::string& path, std::size_t size_hint,
+               std::string* content) {
   std::unique_ptr<host::FileReader> reader;
   if (files.OpenRead(path, &reader) != host::FsStatus::kOk) return false;
+  content->reserve(size_hint);
   std::array<char, 64 * 1024> chunk;
   std::size_t got = 0;
   bool ok = true;
   while ((ok = reader->Read(chunk.data(), chunk.size(), &got)) && got > 0)
     content->append(chunk.data(), got);
   return reader->Close() && ok;
+}
+
+bool SameBytes(const Pieces& pieces, std::string_view text) {
+  if (SizeOf(pieces) != text.size()) return false;
+  std::size_t at = 0;
+  for (std::string_view piece : pieces) {
+    if (text.compare(at, piece.size(), piece) != 0) return false;
+    at += piece.size();
+  }
+  return true;
 }
 
 bool InUse(host::FsStatus status) {
@@ -67,11 +80,14 @@ void ClearLeftovers(host::FileSystem& files, const std::string& path) {
   }
 }
 
-bool WriteTemporary(host::FileSystem& files, const std::string& path, const std::string& data) {
+bool WriteTemporary(host::FileSystem& files, const std::string& path, const Pieces& data) {
   std::unique_ptr<host::FileWriter> writer;
   if (files.CreateNew(path, &writer) != host::FsStatus::kOk) return false;
-  bool ok = writer->Write(data.data(), data.size()) == host::FsStatus::kOk &&
-            writer->Flush() == host::FsStatus::kOk;
+  bool ok = true;
+  for (std::string_view piece : data) {
+    ok = ok && writer->Write(piece.data(), piece.size()) == host::FsStatus::kOk;
+  }
+  ok = ok && writer->Flush() == host::FsStatus::kOk;
   ok = writer->Close() == host::FsStatus::kOk && ok;
   return ok;
 }
@@ -109,7 +125,7 @@ bool SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
 // Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
 // `read_as`, the swap happens only while `path` is still as it was read.
 Write ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
-                         const std::string& data, const host::FileStamp* read_as) {
+                         const Pieces& data, const host::FileStamp* read_as) {
   const std::string temporary = path + kNewSuffix;
   if (!WriteTemporary(files, temporary, data)) {
     RemoveLeftover(files, temporary);
@@ -175,21 +191,26 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
     host::FileStamp read_as;
     std::string original;
     if (files.GetStamp(hosts, &read_as) != host::FsStatus::kOk ||
-        !ReadWhole(files, hosts, &original))
+        !ReadWhole(files, hosts, static_cast<std::size_t>(read_as.size), &original))
       return HostsToggle::kFailed;
     // A UTF-16 hosts file would be mangled by byte-wise editing.
     if (StartsWithUtf16Bom(original)) return HostsToggle::kFailed;
     // Whatever the block left, wherever it now stands; blocking again rebuilds it.
-    const std::string base = UnblockedHosts(original);
-    if (mode == Mode::kUnblock && FirstLineHasMarker(base)) return HostsToggle::kMarkerNotOurs;
-    const bool block = mode == Mode::kBlock;
-    const std::string updated =
-        block ? BlockedHosts(base, kAdServerList, paths.loopback ? "127.0.0.1" : "0.0.0.0")
-              : base;
-    if (updated == original) return HostsToggle::kUnchanged;
+    const Pieces unblocked = UnblockedPieces(original);
+    const bool carries_block = SizeOf(unblocked) != original.size();
+    if (mode == Mode::kUnblock && FirstLineHasMarker(unblocked))
+      return HostsToggle::kMarkerNotOurs;
+    std::string joined;
+    std::string_view base = original;
+    if (carries_block && mode == Mode::kBlock) base = joined = Join(unblocked);
+    std::optional<BlockedContent> blocked;
+    if (mode == Mode::kBlock)
+      blocked.emplace(base, kAdServerList, paths.loopback ? "127.0.0.1" : "0.0.0.0");
+    const Pieces updated = blocked ? blocked->pieces() : unblocked;
+    if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
-    if (block && base == original &&
-        ReplaceFileContent(files, desktop, paths.backup, original, nullptr) != Write::kDone)
+    if (blocked && !carries_block &&
+        ReplaceFileContent(files, desktop, paths.backup, {original}, nullptr) != Write::kDone)
       return HostsToggle::kFailed;
     switch (ReplaceFileContent(files, desktop, hosts, updated, &read_as)) {
       case Write::kDone:

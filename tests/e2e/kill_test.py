@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """Kill test: quenlox.exe is killed at random moments while it blocks or unblocks a 10 MB hosts
-file. After every kill the hosts file must be exactly the old or exactly the new content. The
-next start must see the right state: its menu caption decides whether the item blocks or
-unblocks, so a toggle allowed to finish must flip the file. Run through with_session.sh.
+file, in one round with a plain and one with a read-only hosts file. After every kill the hosts
+file must be exactly the old or exactly the new content, and hosts.sav, where it exists, exactly
+the unblocked file. Some kills must land inside the write, shown by a temporary file left behind,
+and no such leftover may survive the next toggle. The next start must see the right state: its
+menu caption decides whether the item blocks or unblocks, so a toggle allowed to finish must flip
+the file (and keep it read-only). Run through with_session.sh.
 
     kill_test.py --exe quenlox.exe --driver e2e_driver.exe [--kills N]
 """
 import argparse
 import os
 import random
+import stat
 import subprocess
 import sys
 import time
@@ -18,6 +22,104 @@ from wine_paths import winpath  # noqa: E402
 
 IN_LINE_ITEM = 1
 MARKER = b"Quenlox"
+LEFTOVERS = ("hosts.quenlox-new", "hosts.quenlox-old", "hosts.sav.quenlox-new",
+             "hosts.sav.quenlox-old")
+
+
+def read_only(path):
+    return not os.stat(path).st_mode & stat.S_IWUSR
+
+
+def set_read_only(path, on):
+    # Wine shows a file without write permission as read-only.
+    mode = os.stat(path).st_mode
+    os.chmod(path, mode & ~0o222 if on else mode | stat.S_IWUSR)
+
+
+def run_round(args, rng, etc, old, protect):
+    hosts = os.path.join(etc, "hosts")
+    backup = os.path.join(etc, "hosts.sav")
+    for name in ("hosts", "hosts.sav") + LEFTOVERS:
+        if os.path.exists(os.path.join(etc, name)):
+            set_read_only(os.path.join(etc, name), False)
+            os.remove(os.path.join(etc, name))  # shared with the template: new files only
+    with open(hosts, "wb") as f:
+        f.write(old)
+    exe, driver = winpath(args.exe), winpath(args.driver)
+    label = "read-only" if protect else "plain"
+    failures = []
+
+    def fail(message):
+        failures.append(message)
+        print("FAIL (%s): %s" % (label, message), flush=True)
+
+    def toggle(delay_ms):
+        if protect and not read_only(hosts):
+            set_read_only(hosts, True)  # a kill between its two attribute writes may lose it
+        program = subprocess.Popen(["wine", exe], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        result = subprocess.run(["wine", driver, "toggle-and-kill", str(IN_LINE_ITEM),
+                                 str(delay_ms)], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        program.wait(timeout=60)
+        if result.returncode != 0:
+            raise RuntimeError("the driver could not choose the item")
+        with open(hosts, "rb") as f:
+            content = f.read()
+        if os.path.exists(backup):
+            with open(backup, "rb") as f:
+                if f.read() != old:
+                    fail("hosts.sav is not an exact copy of the unblocked file")
+        return content, [n for n in LEFTOVERS if os.path.exists(os.path.join(etc, n))]
+
+    # One toggle allowed to finish gives the blocked content.
+    new, _ = toggle(5000)
+    if not new.split(b"\r")[0].count(MARKER) or old not in new:
+        fail("the first block did not complete")
+        return failures
+
+    state, kills, changed, inside, checks = new, {"block": 0, "unblock": 0}, 0, 0, 0
+    # The latest kill moment, per direction, follows the machine's speed: it shrinks after a kill
+    # that came too late and grows after one that came too early, so kills gather around the
+    # rewrite whatever it costs here.
+    latest = {True: 700.0, False: 450.0}
+    started = time.time()
+    while min(kills.values()) < args.kills and len(failures) < 5:
+        blocking = state == old
+        finish = rng.random() < 0.1
+        delay = 5000 if finish else rng.randint(0, int(latest[blocking]))
+        after, leftovers = toggle(delay)
+        if after not in (old, new):
+            fail("after a kill at %d ms while %s the hosts file is neither old nor new (%d bytes)"
+                 % (delay, "blocking" if blocking else "unblocking", len(after)))
+            set_read_only(hosts, False)
+            with open(hosts, "wb") as f:
+                f.write(state)
+            continue
+        if finish:
+            checks += 1
+            if after == state:
+                fail("a finished toggle did not flip the file: wrong caption after a kill")
+            if leftovers:
+                fail("leftovers survived a finished toggle: %s" % leftovers)
+            if protect and not read_only(hosts):
+                fail("a finished toggle lost the read-only attribute")
+        else:
+            kills["block" if blocking else "unblock"] += 1
+            changed += after != state
+            inside += bool(leftovers)
+            latest[blocking] = min(max(latest[blocking] * (0.85 if after != state else 1.15),
+                                       50.0), 3000.0)
+        state = after
+    print("%s hosts file: kills while blocking: %d, while unblocking: %d; %d of them after the "
+          "swap, %d inside the write (a temporary file left); %d finished toggles checked; %.0f s"
+          % (label, kills["block"], kills["unblock"], changed, inside, checks,
+             time.time() - started), flush=True)
+    if changed == 0 or changed == sum(kills.values()):
+        fail("the kills did not spread over the rewrite")
+    if inside == 0:
+        fail("no kill landed inside the write")
+    return failures
 
 
 def main():
@@ -32,65 +134,12 @@ def main():
 
     etc = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows", "system32", "drivers",
                        "etc")
-    hosts = os.path.join(etc, "hosts")
     old = b"".join(b"10.%d.%d.%d host%d.intranet.example\r\n" % (i >> 16 & 255, i >> 8 & 255,
                                                                   i & 255, i)
                    for i in range(300000))[:10 * 1024 * 1024]
     old = old[:old.rfind(b"\r\n") + 2]
-    os.remove(hosts)  # shared with the template: a new file, never a write into it
-    with open(hosts, "wb") as f:
-        f.write(old)
-    exe, driver = winpath(args.exe), winpath(args.driver)
-
-    def toggle(delay_ms):
-        program = subprocess.Popen(["wine", exe], stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        result = subprocess.run(["wine", driver, "toggle-and-kill", str(IN_LINE_ITEM),
-                                 str(delay_ms)], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-        program.wait(timeout=60)
-        if result.returncode != 0:
-            raise RuntimeError("the driver could not choose the item")
-        with open(hosts, "rb") as f:
-            return f.read()
-
-    # One toggle allowed to finish gives the blocked content.
-    new = toggle(5000)
-    if not new.split(b"\r")[0].count(MARKER) or old not in new:
-        print("FAIL: the first block did not complete")
-        return 1
-
-    state, kills, changed, failures, checks = new, {"block": 0, "unblock": 0}, 0, 0, 0
-    started = time.time()
-    while min(kills.values()) < args.kills:
-        blocking = state == old
-        finish = rng.random() < 0.1
-        # Long enough to cover the whole rewrite of 10 MB, short enough to land inside it often.
-        delay = 5000 if finish else rng.randint(0, 700 if blocking else 450)
-        after = toggle(delay)
-        if after not in (old, new):
-            failures += 1
-            print("FAIL: after a kill at %d ms while %s the hosts file is neither old nor new "
-                  "(%d bytes)" % (delay, "blocking" if blocking else "unblocking", len(after)))
-            with open(hosts, "wb") as f:
-                f.write(state)
-            continue
-        if finish:
-            checks += 1
-            if after == state:
-                failures += 1
-                print("FAIL: a finished toggle did not flip the file: wrong caption after a kill")
-        else:
-            kills["block" if blocking else "unblock"] += 1
-            changed += after != state
-        state = after
-    print("kills while blocking: %d, while unblocking: %d; %d of them after the swap; %d finished "
-          "toggles checked; %.0f s" % (kills["block"], kills["unblock"], changed, checks,
-                                       time.time() - started))
-    if changed == 0 or changed == sum(kills.values()):
-        print("FAIL: the kills did not spread over the rewrite")
-        failures += 1
-    print("%d failures" % failures)
+    failures = run_round(args, rng, etc, old, False) + run_round(args, rng, etc, old, True)
+    print("%d failures" % len(failures))
     return 1 if failures else 0
 
 

@@ -112,6 +112,10 @@ TEST_F(Win32FilesTest, BlockAndUnblockARealReadOnlyHiddenFile) {
   Write(hosts_, original);
   DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
   ASSERT_TRUE(SetFileAttributesA(hosts_.c_str(), attributes));
+  // What a kill in the middle of an earlier swap could leave.
+  const std::string leftover = hosts_ + ".quenlox-new";
+  Write(leftover, "half written");
+  ASSERT_TRUE(SetFileAttributesA(leftover.c_str(), attributes));
   ASSERT_EQ(Toggle(true), HostsToggle::kDone);
   EXPECT_EQ(Read(hosts_), BlockedHosts(original, kAdServerList, "0.0.0.0"));
   EXPECT_EQ(Read(backup_), original);
@@ -122,6 +126,26 @@ TEST_F(Win32FilesTest, BlockAndUnblockARealReadOnlyHiddenFile) {
   std::vector<std::string> names = Names();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"hosts", "hosts.sav"}));
+}
+
+TEST_F(Win32FilesTest, AStampTellsASaveAndAPlainFileIsItsOwnFinalPath) {
+  Write(hosts_, "a");
+  HANDLE file = CreateFileA(hosts_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  FILETIME long_ago{0x12345678u, 0x01c00000u};
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &long_ago));
+  CloseHandle(file);
+  host::FileStamp read_as, saved;
+  ASSERT_EQ(files_.GetStamp(hosts_, &read_as), host::FsStatus::kOk);
+  EXPECT_EQ(read_as.size, 1u);
+  Write(hosts_, "b");  // the same size, saved later
+  ASSERT_EQ(files_.GetStamp(hosts_, &saved), host::FsStatus::kOk);
+  EXPECT_FALSE(saved == read_as);
+  std::string final_path;
+  ASSERT_EQ(files_.FinalPath(hosts_, &final_path), host::FsStatus::kOk);
+  EXPECT_EQ(final_path, hosts_);
+  EXPECT_EQ(files_.GetStamp(dir_ + "\\missing", &saved), host::FsStatus::kNotFound);
 }
 
 TEST_F(Win32FilesTest, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
