@@ -22,19 +22,6 @@ constexpr char kOldSuffix[] = ".quenlox-old";
 
 enum class Write { kDone, kChanged, kFailed };
 
-bool ReadWhole(host::FileSystem& files, const std::string& path, std::size_t size_hint,
-               std::string* content) {
-  std::unique_ptr<host::FileReader> reader;
-  if (files.OpenRead(path, &reader) != host::FsStatus::kOk) return false;
-  content->reserve(size_hint);
-  std::array<char, 64 * 1024> chunk;
-  std::size_t got = 0;
-  bool ok = true;
-  while ((ok = reader->Read(chunk.data(), chunk.size(), &got)) && got > 0)
-    content->append(chunk.data(), got);
-  return reader->Close() && ok;
-}
-
 bool SameBytes(const Pieces& pieces, std::string_view text) {
   if (SizeOf(pieces) != text.size()) return false;
   std::size_t at = 0;
@@ -123,11 +110,15 @@ bool SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
 }
 
 // Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
-// `read_as`, the swap happens only while `path` is still as it was read.
+// `read_as`, the swap happens only while `path` is still as it was read; `mapped`, the view
+// `data` was taken from, is closed before the swap, which a mapped file would refuse.
 Write ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
-                         const Pieces& data, const host::FileStamp* read_as) {
+                         const Pieces& data, const host::FileStamp* read_as,
+                         std::unique_ptr<host::FileView>* mapped) {
   const std::string temporary = path + kNewSuffix;
-  if (!WriteTemporary(files, temporary, data)) {
+  const bool written = WriteTemporary(files, temporary, data);
+  if (mapped != nullptr) mapped->reset();
+  if (!written) {
     RemoveLeftover(files, temporary);
     return Write::kFailed;
   }
@@ -189,10 +180,11 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
   // Another program's save between the read and the swap starts the toggle over, once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     host::FileStamp read_as;
-    std::string original;
+    std::unique_ptr<host::FileView> mapped;
     if (files.GetStamp(hosts, &read_as) != host::FsStatus::kOk ||
-        !ReadWhole(files, hosts, static_cast<std::size_t>(read_as.size), &original))
+        files.OpenMapped(hosts, &mapped) != host::FsStatus::kOk)
       return HostsToggle::kFailed;
+    const std::string_view original = mapped->Data();
     // A UTF-16 hosts file would be mangled by byte-wise editing.
     if (StartsWithUtf16Bom(original)) return HostsToggle::kFailed;
     // Whatever the block left, wherever it now stands; blocking again rebuilds it.
@@ -210,9 +202,10 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
     if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
     if (blocked && !carries_block &&
-        ReplaceFileContent(files, desktop, paths.backup, {original}, nullptr) != Write::kDone)
+        ReplaceFileContent(files, desktop, paths.backup, {original}, nullptr, nullptr) !=
+            Write::kDone)
       return HostsToggle::kFailed;
-    switch (ReplaceFileContent(files, desktop, hosts, updated, &read_as)) {
+    switch (ReplaceFileContent(files, desktop, hosts, updated, &read_as, &mapped)) {
       case Write::kDone:
         return HostsToggle::kDone;
       case Write::kChanged:

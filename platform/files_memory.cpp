@@ -45,6 +45,22 @@ class MemoryFiles::Reader : public FileReader {
   bool open_ = true;
 };
 
+// A copy of the data as it was when mapped; Windows refuses to replace a mapped file.
+class MemoryFiles::View : public FileView {
+ public:
+  View(MemoryFiles& fs, std::string path, std::string data)
+      : fs_(fs), path_(std::move(path)), data_(std::move(data)) {
+    ++fs_.open_views_[path_];
+  }
+  ~View() override { --fs_.open_views_[path_]; }
+  std::string_view Data() const override { return data_; }
+
+ private:
+  MemoryFiles& fs_;
+  std::string path_;
+  std::string data_;
+};
+
 class MemoryFiles::Writer : public FileWriter {
  public:
   Writer(MemoryFiles& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
@@ -127,6 +143,22 @@ FsStatus MemoryFiles::OpenRead(const std::string& path, std::unique_ptr<FileRead
   return FsStatus::kOk;
 }
 
+FsStatus MemoryFiles::OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) {
+  if (Fails(Op::kOpenRead)) return FsStatus::kFailed;
+  if (!IsFile(path)) return FsStatus::kNotFound;
+  const std::string target = Resolve(path);
+  if (locked_.count(target) != 0) return FsStatus::kSharingViolation;
+  if (Fails(Op::kRead)) return FsStatus::kFailed;
+  *view = std::make_unique<View>(*this, target, files_[target].data);
+  return FsStatus::kOk;
+}
+
+int MemoryFiles::OpenViews() const {
+  int open = 0;
+  for (const auto& view : open_views_) open += view.second;
+  return open;
+}
+
 FsStatus MemoryFiles::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) {
   if (Fails(Op::kCreateNew)) return FsStatus::kFailed;
   if (files_.count(path) != 0) return FsStatus::kFailed;
@@ -144,6 +176,8 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
     --sharing_violations_;
     return FsStatus::kSharingViolation;
   }
+  auto views = open_views_.find(target);
+  if (views != open_views_.end() && views->second > 0) return FsStatus::kFailed;
   auto existing = files_.find(target);
   // Windows refuses to move a file over a read-only one.
   if (existing != files_.end() && (existing->second.attributes & kAttrReadOnly) != 0)
@@ -158,6 +192,8 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
 FsStatus MemoryFiles::Rename(const std::string& source, const std::string& target) {
   if (Fails(Op::kRename)) return FsStatus::kFailed;
   if (!IsFile(source)) return FsStatus::kNotFound;
+  auto views = open_views_.find(source);
+  if (views != open_views_.end() && views->second > 0) return FsStatus::kSharingViolation;
   if (files_.count(target) != 0) return FsStatus::kFailed;
   files_[target] = files_[source];
   files_.erase(source);

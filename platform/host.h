@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace host {
@@ -69,6 +70,13 @@ class FileReader {
   virtual bool Close() = 0;
 };
 
+// A whole file mapped for reading; the file cannot be replaced while the view is open.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual std::string_view Data() const = 0;
+};
+
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
@@ -83,6 +91,8 @@ class FileSystem {
   virtual bool IsFile(const std::string& path) = 0;  // exists and is not a directory
   // Opened for reading; others may only read it meanwhile.
   virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
+  // Mapped for reading, without a copy; others may only read it meanwhile.
+  virtual FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) = 0;
   // Creates a file that must not exist yet; others may not open it meanwhile.
   virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;
   // Moves source over target in one step; an existing target keeps its security descriptor and

@@ -45,6 +45,15 @@ struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+// CreateFileMapping reports failure as null.
+struct HandleTraits {
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+struct ViewTraits {
+  static const void* Invalid() { return nullptr; }
+  static void Close(const void* view) { UnmapViewOfFile(view); }
+};
 struct MenuTraits {
   static HMENU Invalid() { return nullptr; }
   static void Close(HMENU menu) { DestroyMenu(menu); }
@@ -68,6 +77,8 @@ struct ModuleTraits {
 
 using UniqueKey = Unique<HKEY, KeyTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
+using UniqueHandle = Unique<HANDLE, HandleTraits>;
+using UniqueView = Unique<const void*, ViewTraits>;
 using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueIcon = Unique<HICON, IconTraits>;
 using UniqueFont = Unique<HFONT, FontTraits>;
