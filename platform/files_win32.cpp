@@ -1,5 +1,7 @@
 #include "platform/win32_host.h"
 
+#include <vector>
+
 namespace host::win32 {
 
 namespace {
@@ -32,6 +34,21 @@ F Kernel32(const char* name) {
 }
 using ReplaceFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
 using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Gives `to` the owner, group and access list of `from`. True also where files have no security
+// (the 9x family); false where this process may not give that owner.
+bool CopySecurity(const std::string& from, const std::string& to) {
+  const SECURITY_INFORMATION what =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD needed = 0;
+  if (!GetFileSecurityA(from.c_str(), what, nullptr, 0, &needed) &&
+      GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+    return true;
+  if (needed == 0) return false;
+  std::vector<char> descriptor(needed);
+  if (!GetFileSecurityA(from.c_str(), what, descriptor.data(), needed, &needed)) return false;
+  return SetFileSecurityA(to.c_str(), what, descriptor.data()) != FALSE;
+}
 
 // Without the long-path prefix, as the older calls take a path.
 std::string WithoutLongPrefix(std::string path) {
@@ -138,14 +155,17 @@ FsStatus Files::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* 
 }
 
 FsStatus Files::Replace(const std::string& source, const std::string& target) {
-  auto replace_file = Kernel32<ReplaceFileFn>("ReplaceFileA");
-  if (replace_file == nullptr || GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  const bool exists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  // One rename over the target, which a kill cannot split, once the new file carries the
+  // target's security descriptor and owner.
+  if (!exists || CopySecurity(target, source)) {
     return Result(MoveFileExA(source.c_str(), target.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   }
-  // ReplaceFile keeps the target's security descriptor and owner, which MoveFileEx would take
-  // from the new file. With a backup name it never leaves the target missing: on each failure
-  // the old file stands under its own name or under the backup name, from where it goes back.
+  // An owner this process may not give: ReplaceFile keeps it. It moves the target aside first,
+  // so the aside name is ours: a kill leaves the old file there, and the next toggle puts it back.
+  auto replace_file = Kernel32<ReplaceFileFn>("ReplaceFileA");
+  if (replace_file == nullptr) return FsStatus::kAccessDenied;
   const std::string aside = target + ".quenlox-old";
   if (replace_file(target.c_str(), source.c_str(), aside.c_str(), 0, nullptr, nullptr)) {
     DeleteFileA(aside.c_str());

@@ -9,6 +9,8 @@
 #include "blocking/hosts_file.h"
 #include "platform/win32_host.h"
 
+#include <sddl.h>  // after <windows.h>, which it needs
+
 namespace quenlox::testing {
 
 namespace {
@@ -126,6 +128,41 @@ TEST_F(Win32FilesTest, BlockAndUnblockARealReadOnlyHiddenFile) {
   std::vector<std::string> names = Names();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"hosts", "hosts.sav"}));
+}
+
+TEST_F(Win32FilesTest, TheSwapKeepsTheHostsFilesAccessList) {
+  const std::string original = "127.0.0.1 localhost\r\n";
+  Write(hosts_, original);
+  // Everyone may read, the administrators may do anything: a hardened hosts file.
+  PSECURITY_DESCRIPTOR hardened = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:P(A;;FR;;;WD)(A;;FA;;;BA)", SDDL_REVISION_1, &hardened, nullptr));
+  const BOOL set = SetFileSecurityA(hosts_.c_str(), DACL_SECURITY_INFORMATION, hardened);
+  LocalFree(hardened);
+  ASSERT_TRUE(set);
+  auto access_list = [&] {
+    DWORD needed = 0;
+    GetFileSecurityA(hosts_.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::string descriptor(needed, '\0');
+    if (!GetFileSecurityA(hosts_.c_str(), DACL_SECURITY_INFORMATION, &descriptor[0], needed,
+                          &needed))
+      return std::string("unreadable");
+    char* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(&descriptor[0], SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text,
+                                                         nullptr);
+    std::string result = text ? text : "none";
+    LocalFree(text);
+    return result;
+  };
+  const std::string before = access_list();
+  if (before != "D:P(A;;FR;;;WD)(A;;FA;;;BA)")
+    GTEST_SKIP() << "this system does not keep an access list on files: " << before;
+  ASSERT_EQ(Toggle(true), HostsToggle::kDone);
+  EXPECT_EQ(access_list(), before);
+  ASSERT_EQ(Toggle(false), HostsToggle::kDone);
+  EXPECT_EQ(access_list(), before);
+  EXPECT_EQ(Read(hosts_), original);
 }
 
 TEST_F(Win32FilesTest, AStampTellsASaveAndAPlainFileIsItsOwnFinalPath) {
