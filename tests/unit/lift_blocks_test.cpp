@@ -69,6 +69,18 @@ TEST_F(LiftBlocks, InLineComesOutAsTheProgramsOwnUnblockTakesIt) {
   EXPECT_EQ(w.desktop.dns_flushes, 2);
 }
 
+TEST_F(LiftBlocks, ABlockMovedDownAndResavedWithLineFeedsComesOutToo) {
+  auto line_feeds = [](std::string text) {
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+    return text;
+  };
+  const std::string original = "10.0.0.9 above\r\n" + w.files.Data(kNtHosts);
+  BlockInLine();
+  w.files.Put(kNtHosts, line_feeds("10.0.0.9 above\r\n" + w.files.Data(kNtHosts)));
+  EXPECT_TRUE(Lift().in_line_lifted);
+  EXPECT_EQ(w.files.Data(kNtHosts), line_feeds(original));
+}
+
 TEST_F(LiftBlocks, ALockedHostsFileIsAFailureAndStaysBlocked) {
   BlockInLine();
   const std::string blocked = w.files.Data(kNtHosts);

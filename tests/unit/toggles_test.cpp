@@ -158,6 +158,16 @@ TEST_F(Toggles, InLineFailureLeavesTheFileAsItWas) {
   EXPECT_EQ(w.desktop.dns_flushes, 0);
 }
 
+TEST_F(Toggles, InLineUnblockSaysSoWhenTheProductWordOnLineOneIsNotTheBlocks) {
+  const std::string own = "# my Quenlox notes\r\n127.0.0.1 localhost\r\n";
+  w.files.Put(kNtHosts, own);
+  ClickBlockItem(kInLineItem);  // the caption reads blocked
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kInLineMarkerNotOurs});
+  EXPECT_EQ(w.files.Data(kNtHosts), own);
+  EXPECT_FALSE(w.files.Exists(kNtHostsBackup));
+  EXPECT_EQ(w.desktop.dns_flushes, 0);
+}
+
 class Disable : public Toggles {
  protected:
   void Choose(bool yes) {
