@@ -100,13 +100,12 @@ host::FsStatus Swap(host::FileSystem& files, host::Desktop& desktop, const std::
 }
 
 // Puts attributes back; a passing hold by another program is waited out.
-bool SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
+void SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
                             const std::string& path, std::uint32_t attributes) {
   for (int i = 0; i < 3; ++i) {
-    if (files.SetAttributes(path, attributes) == host::FsStatus::kOk) return true;
+    if (files.SetAttributes(path, attributes) == host::FsStatus::kOk) return;
     desktop.Sleep(kRetryPauseMs);
   }
-  return false;
 }
 
 // Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
