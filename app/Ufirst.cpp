@@ -1,6 +1,6 @@
 #include "app/Ufirst.h"
 
-#include "app/error_report.h"
+#include "platform/error_report.h"
 #include "blocking/hosts_file.h"
 #include "blocking/probes.h"
 #include "blocking/system_paths.h"

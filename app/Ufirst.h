@@ -7,6 +7,7 @@
 
 #include "blocking/captions.h"
 #include "blocking/hosts_file.h"
+#include "ordering/Uord1.h"
 #include "platform/host.h"
 
 namespace quenlox {
@@ -23,19 +24,12 @@ struct TPopupMenu {
   std::vector<TMenuItem*> Items;
 };
 
-// Shows the ordering window modally; provided by the platform, which owns its window.
-class OrderingWindows {
- public:
-  virtual ~OrderingWindows() = default;
-  virtual void ShowModal() = 0;
-};
-
 class TForm1 {
  public:
-  static constexpr long kTrayNotifyMessage = 1034;  // WM_USER + 10
-  static constexpr long kMouseMove = 512;
-  static constexpr long kLeftButtonDown = 513;
-  static constexpr long kRightButtonDown = 516;
+  static constexpr long kTrayNotifyMessage = host::kTrayNotifyMessage;
+  static constexpr long kMouseMove = host::kMouseMove;
+  static constexpr long kLeftButtonDown = host::kLeftButtonDown;
+  static constexpr long kRightButtonDown = host::kRightButtonDown;
 
   TForm1(host::Host& host, OrderingWindows& ordering);
   TForm1(const TForm1&) = delete;

@@ -1,6 +1,6 @@
 #include "app/form1_win32.h"
 
-#include "app/error_report.h"
+#include "platform/error_report.h"
 #include "resources/texts.h"
 
 namespace quenlox {
@@ -15,35 +15,19 @@ bool Form1Window::Create(HINSTANCE instance) {
   if (!RegisterClassA(&window_class)) return false;
   // A top-level window, not a message-only one: those never see broadcasts.
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, texts::kAppTitle, WS_POPUP, 0, 0, 0, 0,
-                            nullptr, nullptr, instance, this);
+                            nullptr, nullptr, instance, CreationParameter());
   return window_ != nullptr;
 }
 
-LRESULT CALLBACK Form1Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wparam, lparam);
-  try {
-    return self->Dispatch(message, wparam, lparam);
-  } catch (...) {
-    // The handlers are guarded already; nothing may unwind into the system's code.
-    return 0;
-  }
-}
-
-LRESULT Form1Window::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT Form1Window::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (taskbar_created_ != 0 && message == taskbar_created_) return OnTaskbarCreated();
   switch (message) {
-    case TForm1::kTrayNotifyMessage:
+    case host::kTrayNotifyMessage:
       return OnTrayNotify(lparam);
     case WM_DESTROY:
       return OnDestroy();
     default:
-      return DefWindowProcA(window_, message, wparam, lparam);
+      return DefWindowProcA(window, message, wparam, lparam);
   }
 }
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/Ufirst.h"
-#include "app/error_report.h"
+#include "platform/error_report.h"
 #include "app/form1_win32.h"
 #include "ordering/Uord1_win32.h"
 #include "platform/win32_host.h"

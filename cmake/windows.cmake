@@ -11,7 +11,8 @@ add_library(quenlox_win32 STATIC
   platform/dialogs_win32.cpp
   platform/files_win32.cpp
   platform/registry_win32.cpp
-  platform/shell_win32.cpp)
+  platform/shell_win32.cpp
+  platform/window_binding_win32.cpp)
 target_link_libraries(quenlox_win32 PUBLIC quenlox_core ${QUENLOX_WIN32_LIBS})
 target_compile_definitions(quenlox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 

@@ -14,6 +14,13 @@ class FormWindow {
   virtual void Close() = 0;
 };
 
+// Shows the ordering window modally; provided by the platform, which owns its window.
+class OrderingWindows {
+ public:
+  virtual ~OrderingWindows() = default;
+  virtual void ShowModal() = 0;
+};
+
 class TFrmordr1 {
  public:
   TFrmordr1(host::Host& host, FormWindow& window) : host_(host), window_(window) {}

@@ -1,6 +1,6 @@
 #include "ordering/Uord1_win32.h"
 
-#include "app/error_report.h"
+#include "platform/error_report.h"
 
 namespace quenlox {
 
@@ -75,13 +75,15 @@ bool OrderingWindow::Create() {
   int top = (GetSystemMetrics(SM_CYSCREEN) - kOrderingWindow.height) / 2;
   window_ = CreateWindowExA(0, kOrderingWindow.class_name, kOrderingWindow.caption, kWindowStyle,
                             left, top, kOrderingWindow.width, kOrderingWindow.height, owner_,
-                            nullptr, instance, this);
+                            nullptr, instance, CreationParameter());
   if (window_ == nullptr) return false;
   for (const ControlSpec& row : kOrderingControls) {
     if (!CreateControl(row)) return false;
   }
   ShowWindow(window_, SW_SHOWNORMAL);
   SetForegroundWindow(window_);
+  // The keyboard starts on the one control that takes it, "Return".
+  SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
   return true;
 }
 
@@ -140,6 +142,9 @@ void OrderingWindow::RunModal() {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
+    // Tab, the arrow keys and Space reach the controls as in a dialog. Escape becomes the
+    // command IDCANCEL, which no control has, so it does not close the window.
+    if (IsDialogMessageA(window_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -147,23 +152,6 @@ void OrderingWindow::RunModal() {
 
 void OrderingWindow::Close() {
   if (window_ != nullptr) SendMessageA(window_, WM_CLOSE, 0, 0);
-}
-
-LRESULT CALLBACK OrderingWindow::Procedure(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<OrderingWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<OrderingWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wparam, lparam);
-  try {
-    return self->Dispatch(window, message, wparam, lparam);
-  } catch (...) {
-    return 0;  // nothing may unwind into the system's code
-  }
 }
 
 LRESULT OrderingWindow::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

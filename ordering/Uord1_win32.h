@@ -5,19 +5,17 @@
 
 #include <vector>
 
-#include "app/Ufirst.h"
 #include "ordering/Uord1.h"
 #include "platform/win32_handles.h"
+#include "platform/window_binding_win32.h"
 #include "resources/ordering_layout.h"
 
 namespace quenlox {
 
-class OrderingWindow : public FormWindow {
+class OrderingWindow : public FormWindow, public host::win32::WindowBinding {
  public:
   OrderingWindow(host::Host& host, HWND owner);
   ~OrderingWindow() override;
-  OrderingWindow(const OrderingWindow&) = delete;
-  OrderingWindow& operator=(const OrderingWindow&) = delete;
 
   // Creates the window and its controls, shown; false when the system refused.
   bool Create();
@@ -28,8 +26,7 @@ class OrderingWindow : public FormWindow {
   HWND Window() const { return window_; }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnCommand(WPARAM wparam);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
   LRESULT OnSetCursor(HWND control, LPARAM lparam);
@@ -40,7 +37,6 @@ class OrderingWindow : public FormWindow {
 
   host::Host& host_;
   HWND owner_;
-  HWND window_ = nullptr;
   TFrmordr1 form_;
   std::vector<host::win32::UniqueFont> fonts_;
   std::vector<std::pair<HWND, const ControlSpec*>> controls_;

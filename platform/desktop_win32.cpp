@@ -1,6 +1,5 @@
 #include <cstring>
 
-#include "app/Ufirst.h"
 #include "platform/win32_host.h"
 #include "resources/texts.h"
 
@@ -20,7 +19,7 @@ constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 NOTIFYICONDATAA TrayRecord(HWND window, HICON icon) {
   NOTIFYICONDATAA record = TrayRemovalRecord(window);
   record.uFlags = kTrayFlags;
-  record.uCallbackMessage = quenlox::TForm1::kTrayNotifyMessage;
+  record.uCallbackMessage = kTrayNotifyMessage;
   record.hIcon = icon;
   // The first shell version reads a 64-byte tip.
   lstrcpynA(record.szTip, quenlox::texts::kTrayTip, 64);

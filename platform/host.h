@@ -1,7 +1,7 @@
 // The seams between the portable program and the system it runs on.
-// The Windows build implements them over the Win32 API (*_win32.cpp); the native tests
-// use the in-memory stand-ins (*_memory.h). Nothing here includes <windows.h>: the Win32
-// numbers the program relies on are named constants of its own.
+// The Windows build implements them over the Win32 API (*_win32.cpp); the native tests use
+// the in-memory stand-ins (tests/fakes/*_memory.h). Nothing here includes <windows.h>: the
+// Win32 numbers the program relies on are named constants of its own.
 #pragma once
 
 #include <cstddef>
@@ -128,6 +128,13 @@ class Shell {
   // ShellExecuteA with the verb "open" and empty parameters and directory; below 32 is a failure.
   virtual std::intptr_t Open(WindowRef window, const std::string& target, int show) = 0;
 };
+
+// The notification area's callback message to Form1 (WM_USER + 10) and the mouse events it
+// carries in its second parameter.
+constexpr long kTrayNotifyMessage = 1034;
+constexpr long kMouseMove = 512;
+constexpr long kLeftButtonDown = 513;
+constexpr long kRightButtonDown = 516;
 
 struct Point {
   int x = 0;

@@ -7,8 +7,8 @@
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_file.h"
-#include "platform/desktop_memory.h"
-#include "platform/files_memory.h"
+#include "tests/fakes/desktop_memory.h"
+#include "tests/fakes/files_memory.h"
 #include "resources/texts.h"
 
 namespace quenlox::testing {

@@ -1,4 +1,4 @@
-#include "platform/registry_memory.h"
+#include "tests/fakes/registry_memory.h"
 #include "tests/shared/registry_suite.h"
 
 namespace quenlox::testing {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Ufirst.h"
-#include "platform/desktop_memory.h"
-#include "platform/files_memory.h"
-#include "platform/registry_memory.h"
+#include "tests/fakes/desktop_memory.h"
+#include "tests/fakes/files_memory.h"
+#include "tests/fakes/registry_memory.h"
 #include "resources/texts.h"
 
 namespace quenlox::testing {

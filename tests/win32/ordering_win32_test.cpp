@@ -4,22 +4,14 @@
 #include <cstring>
 
 #include "ordering/Uord1_win32.h"
-#include "platform/desktop_memory.h"
-#include "platform/files_memory.h"
-#include "platform/registry_memory.h"
+#include "tests/fakes/desktop_memory.h"
+#include "tests/fakes/files_memory.h"
+#include "tests/fakes/registry_memory.h"
 #include "resources/texts.h"
 
 namespace quenlox::testing {
 
 namespace {
-
-void Pump() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 struct FontSeen {
   std::string face;
@@ -172,14 +164,25 @@ TEST_F(OrderingWindowTest, LabelClicksReachTheirHandlersWithTheWindowsHandle) {
   EXPECT_TRUE(IsWindow(window.Window()));
 }
 
-TEST_F(OrderingWindowTest, EscapeDoesNotCloseButReturnDoes) {
+TEST_F(OrderingWindowTest, TheKeyboardReachesReturnAsInADialogAndEscapeDoesNotClose) {
   HWND w = window.Window();
-  PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
-  PostMessageA(Control(kOrderingControls[10]), WM_KEYDOWN, VK_ESCAPE, 0);
-  Pump();
-  EXPECT_TRUE(IsWindow(w));
-  SendMessageA(Control(kOrderingControls[10]), BM_CLICK, 0, 0);
-  Pump();
+  HWND return_button = Control(kOrderingControls[10]);
+  ASSERT_STREQ(kOrderingControls[10].name, "Button1");
+  EXPECT_EQ(GetFocus(), return_button);
+  // Keys as the modal loop reads them, from the window itself; the quit ends the loop once they
+  // are handled.
+  SetFocus(w);
+  PostMessageA(w, WM_KEYDOWN, VK_TAB, 0);
+  PostMessageA(return_button, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostQuitMessage(0);
+  window.RunModal();
+  MSG quit;
+  ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  ASSERT_TRUE(IsWindow(w));
+  EXPECT_EQ(GetFocus(), return_button);  // the one control that takes the keyboard
+  PostMessageA(return_button, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(return_button, WM_KEYUP, VK_SPACE, 0);
+  window.RunModal();  // ends when Space pressed "Return"
   EXPECT_FALSE(IsWindow(w));
 }
 

@@ -1,4 +1,4 @@
-#include "platform/registry_memory.h"
+#include "tests/fakes/registry_memory.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/error_report.h"
+#include "platform/error_report.h"
 
 #include "resources/texts.h"
 

@@ -1,4 +1,4 @@
-#include "platform/files_memory.h"
+#include "tests/fakes/files_memory.h"
 
 #include <algorithm>
 #include <cstring>
