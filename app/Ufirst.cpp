@@ -51,9 +51,10 @@ void TForm1::FormCreate() {
   // A failed write is reported, and start-up still goes on to put up the icon.
   RunGuarded(host_.dialogs, [&] { RegisterAutoRun(executable); });
   WindowsFolder = LocateWindowsFolder(host_.desktop);
-  hosts_ = LocateHostsFile(host_.files, WindowsFolder);
-  HostsFile = hosts_.hosts;
-  HostsBackupFile = hosts_.backup;
+  const HostsPaths hosts = LocateHostsFile(host_.files, WindowsFolder);
+  HostsFile = hosts.hosts;
+  HostsBackupFile = hosts.backup;
+  hosts_want_loopback_ = hosts.loopback;
   host_.desktop.AddTrayIcon();
   tray_icon_added_ = true;
 }
@@ -101,8 +102,20 @@ void TForm1::Popup(const TPopupMenu& menu, host::Point at) {
   (this->*menu.Items[chosen]->OnClick)();
 }
 
+TMenuItem& TForm1::BlockItem(BlockKind kind) {
+  switch (kind) {
+    case BlockKind::kWindowPop:
+      return BlockWindowPop;
+    case BlockKind::kInLine:
+      return BlockInLine;
+    case BlockKind::kBrowserPop:
+      break;
+  }
+  return BlockBrowserPop;
+}
+
 void TForm1::SetBlockCaption(BlockKind kind, const std::string& text) {
-  PopupMenu1.Items[static_cast<int>(kind)]->Caption = text;
+  BlockItem(kind).Caption = text;
 }
 
 void TForm1::RefreshBlockCaptions() {
@@ -140,7 +153,8 @@ void TForm1::BlockBrowserPopClick() {
 }
 
 void TForm1::BlockInLineClick() {
-  ToggleInLineBlock(host_, hosts_, BlockInLine.Caption);
+  const HostsPaths hosts{HostsFile, HostsBackupFile, hosts_want_loopback_};
+  ToggleInLineBlock(host_, hosts, BlockInLine.Caption);
 }
 
 void TForm1::DisableMurmurClerk1Click() {

@@ -68,11 +68,12 @@ class TForm1 {
  private:
   void RegisterAutoRun(const std::string& path);
   void RefreshInLineCaption();
+  TMenuItem& BlockItem(BlockKind kind);
   void Popup(const TPopupMenu& menu, host::Point at);
 
   host::Host& host_;
   OrderingWindows& ordering_;
-  HostsPaths hosts_;
+  bool hosts_want_loopback_ = false;  // the 9x family's hosts file
   bool tray_icon_added_ = false;
   // A dialog of the refresh is open: the tray messages of its nested loop open no second one.
   bool file_notice_open_ = false;

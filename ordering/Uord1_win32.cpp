@@ -43,6 +43,14 @@ struct DisabledWindows {
   }
 };
 
+HFONT CreateLayoutFont(const FontSpec& font_spec) {
+  // Negative: the character height, which is what the layout gives in pixels.
+  return CreateFontA(-font_spec.height, 0, 0, 0, FW_NORMAL, font_spec.italic,
+                     font_spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     font_spec.face);
+}
+
 }  // namespace
 
 OrderingWindow::OrderingWindow(host::Host& host, HWND owner)
@@ -53,11 +61,7 @@ OrderingWindow::~OrderingWindow() {
 }
 
 HFONT OrderingWindow::FontFor(const FontSpec& font_spec) {
-  // Negative: the character height, which is what the layout gives in pixels.
-  HFONT font = CreateFontA(-font_spec.height, 0, 0, 0, FW_NORMAL, font_spec.italic,
-                           font_spec.underline, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font_spec.face);
+  HFONT font = CreateLayoutFont(font_spec);
   if (font == nullptr) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   fonts_.emplace_back(font);
   return font;
@@ -67,10 +71,7 @@ bool OrderingWindow::Create() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!RegisterOnce(instance, Procedure)) return false;
   background_.reset(CreateSolidBrush(kOrderingWindow.background));
-  default_font_.reset(CreateFontA(-kOrderingWindow.font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  kOrderingWindow.font.face));
+  default_font_.reset(CreateLayoutFont(kOrderingWindow.font));
   int left = (GetSystemMetrics(SM_CXSCREEN) - kOrderingWindow.width) / 2;
   int top = (GetSystemMetrics(SM_CYSCREEN) - kOrderingWindow.height) / 2;
   window_ = CreateWindowExA(0, kOrderingWindow.class_name, kOrderingWindow.caption, kWindowStyle,

@@ -21,7 +21,6 @@ constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 
 constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 

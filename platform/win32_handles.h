@@ -36,10 +36,6 @@ class Unique {
   Handle handle_ = Traits::Invalid();
 };
 
-struct KeyTraits {
-  static HKEY Invalid() { return nullptr; }
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
 // CreateFile reports failure as INVALID_HANDLE_VALUE, not as null.
 struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -75,7 +71,6 @@ struct ModuleTraits {
   static void Close(HMODULE module) { FreeLibrary(module); }
 };
 
-using UniqueKey = Unique<HKEY, KeyTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueHandle = Unique<HANDLE, HandleTraits>;
 using UniqueView = Unique<const void*, ViewTraits>;

@@ -17,7 +17,7 @@ constexpr char kBlockWindowPopDesigned[] = "Block Window Popup Advertising";
 constexpr char kBlockInLineDesigned[] = "Block In-Line Browser Ads";
 constexpr char kBlockBrowserPopDesigned[] = "Block Browser Pop Ups";
 constexpr char kHelpFAQ[] = "Help FAQ";
-constexpr char kDisable[] = "Disable Quenlox";
+constexpr char kDisable[] = "Disable " QUENLOX_PRODUCT_WORD;
 constexpr char kMoreSoftwareDownloads[] = "More Free Trial Software";
 constexpr char kHowToOrder[] = "Buy Now";
 
@@ -59,7 +59,8 @@ constexpr char kBrowserPopValueMissing[] =
     "This IE block could not be done on your system. This could be due to an outdated browser.";
 
 constexpr char kDisableQuestion[] =
-    "You are about to disable and remove Quenlox from your system tray. Please confirm.";
+    "You are about to disable and remove " QUENLOX_PRODUCT_WORD
+    " from your system tray. Please confirm.";
 constexpr char kWarningCaption[] = "Warning";
 constexpr char kYesButton[] = "&Yes";
 constexpr char kNoButton[] = "&No";
@@ -72,13 +73,13 @@ constexpr char kUnknownError[] = "Unknown error";
 
 // The hosts-file block: the first line carries the product word, the section is delimited.
 constexpr char kHostsMarkerLine[] =
-    "# Quenlox in-line ad block: lines between the Quenlox markers were added; the original is "
-    "in hosts.sav";
-constexpr char kHostsSectionBegin[] = "# Quenlox block begin";
+    "# " QUENLOX_PRODUCT_WORD " in-line ad block: lines between the " QUENLOX_PRODUCT_WORD
+    " markers were added; the original is in hosts.sav";
+constexpr char kHostsSectionBegin[] = "# " QUENLOX_PRODUCT_WORD " block begin";
 // Begins the section instead when the block had to end the original's last line for it.
 constexpr char kHostsSectionBeginAfterAddedBreak[] =
-    "# Quenlox block begin (the line break before this line was added)";
-constexpr char kHostsSectionEnd[] = "# Quenlox block end";
+    "# " QUENLOX_PRODUCT_WORD " block begin (the line break before this line was added)";
+constexpr char kHostsSectionEnd[] = "# " QUENLOX_PRODUCT_WORD " block end";
 
 constexpr char kHelpNoBrowser[] =
     "We could not automatically open your browser, please view the help.html file in your "
@@ -114,8 +115,8 @@ constexpr char kSupportNotice[] =
     " (Many ordering options are available, including Mastercard, Visa, Discover, Amex, Switch, "
     "Solo, Pay Pal, Eurocard, Diners, Check, Money Order, and others. You can also visit either "
     "of the ordering websites listed above, as there are several choices for your convenience.)";
-constexpr char kMailSubjectOrderingHelp[] = "Ordering Help - Quenlox";
-constexpr char kMailSubjectQuestions[] = "Quenlox Questions (Order Page)";
+constexpr char kMailSubjectOrderingHelp[] = "Ordering Help - " QUENLOX_PRODUCT_WORD;
+constexpr char kMailSubjectQuestions[] = QUENLOX_PRODUCT_WORD " Questions (Order Page)";
 constexpr char kMailTo[] = "mailto:" QUENLOX_SUPPORT_EMAIL "?Subject=";
 constexpr char kNoMailClient[] =
     "You cannot view this file because you do not have a default email software setup. Simply "
