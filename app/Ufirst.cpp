@@ -1,11 +1,11 @@
 #include "app/Ufirst.h"
 
-#include "platform/error_report.h"
 #include "blocking/hosts_file.h"
 #include "blocking/probes.h"
 #include "blocking/system_paths.h"
 #include "blocking/toggles.h"
 #include "ordering/help_pages.h"
+#include "platform/error_report.h"
 #include "platform/registry.h"
 #include "resources/texts.h"
 
@@ -30,7 +30,8 @@ class FlagWhileOpen {
 }  // namespace
 
 TForm1::TForm1(host::Host& host, OrderingWindows& ordering)
-    : BlockWindowPop{"BlockWindowPop", texts::kBlockWindowPopDesigned, &TForm1::BlockWindowPopClick},
+    : BlockWindowPop{"BlockWindowPop", texts::kBlockWindowPopDesigned,
+                     &TForm1::BlockWindowPopClick},
       BlockInLine{"BlockInLine", texts::kBlockInLineDesigned, &TForm1::BlockInLineClick},
       BlockBrowserPop{"BlockBrowserPop", texts::kBlockBrowserPopDesigned,
                       &TForm1::BlockBrowserPopClick},
@@ -121,10 +122,12 @@ void TForm1::SetBlockCaption(BlockKind kind, const std::string& text) {
 void TForm1::RefreshBlockCaptions() {
   {
     TRegistry registry(host_.registry);
-    SetBlockCaption(BlockKind::kWindowPop,
-                    BlockCaption(BlockKind::kWindowPop, ProbeRegistryBlock(registry, kWindowPopBlock)));
-    SetBlockCaption(BlockKind::kBrowserPop, BlockCaption(BlockKind::kBrowserPop,
-                                                         ProbeRegistryBlock(registry, kBrowserPopBlock)));
+    SetBlockCaption(
+        BlockKind::kWindowPop,
+        BlockCaption(BlockKind::kWindowPop, ProbeRegistryBlock(registry, kWindowPopBlock)));
+    SetBlockCaption(
+        BlockKind::kBrowserPop,
+        BlockCaption(BlockKind::kBrowserPop, ProbeRegistryBlock(registry, kBrowserPopBlock)));
   }
   RefreshInLineCaption();
 }

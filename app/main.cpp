@@ -2,9 +2,9 @@
 #include <windows.h>
 
 #include "app/Ufirst.h"
-#include "platform/error_report.h"
 #include "app/form1_win32.h"
 #include "ordering/Uord1_win32.h"
+#include "platform/error_report.h"
 #include "platform/win32_host.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

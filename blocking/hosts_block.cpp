@@ -91,7 +91,8 @@ class PieceList {
   void Add(std::string_view piece) {
     if (piece.empty()) return;
     if (!pieces_.empty() && pieces_.back().data() + pieces_.back().size() == piece.data()) {
-      pieces_.back() = std::string_view(pieces_.back().data(), pieces_.back().size() + piece.size());
+      pieces_.back() =
+          std::string_view(pieces_.back().data(), pieces_.back().size() + piece.size());
     } else {
       pieces_.push_back(piece);
     }
@@ -143,6 +144,7 @@ class ListedNames {
     auto found = names_.find(scratch);
     return found == names_.end() ? std::string_view() : *found;
   }
+
  private:
   static std::uint64_t Bit(char c) { return std::uint64_t{1} << (Lower(c) & 63); }
   std::unordered_set<std::string_view> names_;
@@ -249,8 +251,8 @@ BlockedContent::BlockedContent(std::string_view original, std::string_view list,
   const bool add_break = !body_.empty() && body_.back() != '\n' && body_.back() != '\r';
   added_.reserve(list.size() * 2 + 128);
   if (add_break) added_ += kCrlf;
-  AppendLine(added_, add_break ? texts::kHostsSectionBeginAfterAddedBreak
-                               : texts::kHostsSectionBegin);
+  AppendLine(added_,
+             add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
   // In the list's order, so that the same file and list always give the same bytes.
   Lines names(list);
   Line name;
@@ -290,8 +292,8 @@ Pieces UnblockedPieces(std::string_view blocked) {
         continue;
       case OwnLine::kBegin:
       case OwnLine::kBeginAfterAddedBreak:
-        added_break_at = Classify(line.text) == OwnLine::kBeginAfterAddedBreak
-                             ? out.size() : std::string::npos;
+        added_break_at =
+            Classify(line.text) == OwnLine::kBeginAfterAddedBreak ? out.size() : std::string::npos;
         where = SectionHasEnd(lines) ? Where::kSection : Where::kSectionWithoutEnd;
         continue;
       case OwnLine::kEnd:

@@ -81,8 +81,7 @@ bool WriteTemporary(host::FileSystem& files, const std::string& path, const Piec
 
 host::FsStatus Swap(host::FileSystem& files, host::Desktop& desktop, const std::string& source,
                     const std::string& target) {
-  host::FsStatus status =
-      RetryWhileShared(desktop, [&] { return files.Replace(source, target); });
+  host::FsStatus status = RetryWhileShared(desktop, [&] { return files.Replace(source, target); });
   if (status != host::FsStatus::kNotImplemented) return status;
   // Without a one-step replace (the 9x family) the old file is moved aside, not deleted, so that
   // a failed rename can put it back.
@@ -189,8 +188,7 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
     // Whatever the block left, wherever it now stands; blocking again rebuilds it.
     const Pieces unblocked = UnblockedPieces(original);
     const bool carries_block = SizeOf(unblocked) != original.size();
-    if (mode == Mode::kUnblock && FirstLineHasMarker(unblocked))
-      return HostsToggle::kMarkerNotOurs;
+    if (mode == Mode::kUnblock && FirstLineHasMarker(unblocked)) return HostsToggle::kMarkerNotOurs;
     std::string joined;
     std::string_view base = original;
     if (carries_block && mode == Mode::kBlock) base = joined = Join(unblocked);

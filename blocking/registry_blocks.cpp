@@ -4,13 +4,23 @@
 
 namespace quenlox {
 
-const RegistryBlock kWindowPopBlock = {
-    BlockKind::kWindowPop, host::kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Services\\Messenger",
-    "Start", 4, 3, texts::kWindowPopNowBlocked, texts::kWindowPopValueMissing};
+const RegistryBlock kWindowPopBlock = {BlockKind::kWindowPop,
+                                       host::kHkeyLocalMachine,
+                                       "SYSTEM\\CurrentControlSet\\Services\\Messenger",
+                                       "Start",
+                                       4,
+                                       3,
+                                       texts::kWindowPopNowBlocked,
+                                       texts::kWindowPopValueMissing};
 
 const RegistryBlock kBrowserPopBlock = {
-    BlockKind::kBrowserPop, host::kHkeyCurrentUser,
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3", "1400", 3, 0,
-    texts::kBrowserPopNowBlocked, texts::kBrowserPopValueMissing};
+    BlockKind::kBrowserPop,
+    host::kHkeyCurrentUser,
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3",
+    "1400",
+    3,
+    0,
+    texts::kBrowserPopNowBlocked,
+    texts::kBrowserPopValueMissing};
 
 }  // namespace quenlox

@@ -24,8 +24,7 @@ void TFrmordr1::MailSupport(const char* subject) {
 }
 
 void TFrmordr1::Label9Click() {
-  if (host_.shell.Open(window_.Handle(), QUENLOX_ORDER_URL, host::kSwShowMaximized) <
-      kFirstSuccess)
+  if (host_.shell.Open(window_.Handle(), QUENLOX_ORDER_URL, host::kSwShowMaximized) < kFirstSuccess)
     host_.dialogs.Notice(texts::kNoBrowser);
 }
 

@@ -45,10 +45,9 @@ struct DisabledWindows {
 
 HFONT CreateLayoutFont(const FontSpec& font_spec) {
   // Negative: the character height, which is what the layout gives in pixels.
-  return CreateFontA(-font_spec.height, 0, 0, 0, FW_NORMAL, font_spec.italic,
-                     font_spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     font_spec.face);
+  return CreateFontA(-font_spec.height, 0, 0, 0, FW_NORMAL, font_spec.italic, font_spec.underline,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font_spec.face);
 }
 
 }  // namespace
@@ -118,9 +117,9 @@ bool OrderingWindow::CreateControl(const ControlSpec& row) {
   } else {
     style |= SS_NOTIFY | SS_NOPREFIX | (row.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP);
   }
-  HWND control = CreateWindowExA(0, window_class, row.text, style, row.left, row.top, width,
-                                 height, window_, reinterpret_cast<HMENU>(row.id),
-                                 GetModuleHandleA(nullptr), nullptr);
+  HWND control =
+      CreateWindowExA(0, window_class, row.text, style, row.left, row.top, width, height, window_,
+                      reinterpret_cast<HMENU>(row.id), GetModuleHandleA(nullptr), nullptr);
   if (control == nullptr) return false;
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   controls_.emplace_back(control, &row);
@@ -180,11 +179,20 @@ LRESULT OrderingWindow::OnCommand(WPARAM wparam) {
   if (code != (row->button ? BN_CLICKED : STN_CLICKED)) return 0;
   RunGuarded(host_.dialogs, [&] {
     switch (row->click) {
-      case OrderingClick::kLabel2: form_.Label2Click(); break;
-      case OrderingClick::kLabel3: form_.Label3Click(); break;
-      case OrderingClick::kLabel9: form_.Label9Click(); break;
-      case OrderingClick::kButton1: form_.Button1Click(); break;
-      case OrderingClick::kNone: break;
+      case OrderingClick::kLabel2:
+        form_.Label2Click();
+        break;
+      case OrderingClick::kLabel3:
+        form_.Label3Click();
+        break;
+      case OrderingClick::kLabel9:
+        form_.Label9Click();
+        break;
+      case OrderingClick::kButton1:
+        form_.Button1Click();
+        break;
+      case OrderingClick::kNone:
+        break;
     }
   });
   return 0;

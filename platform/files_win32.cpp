@@ -96,11 +96,8 @@ class Writer : public FileWriter {
 class View : public FileView {
  public:
   View(UniqueFile file, UniqueHandle mapping, UniqueView view, std::size_t size)
-      : file_(std::move(file)), mapping_(std::move(mapping)), view_(std::move(view)),
-        size_(size) {}
-  std::string_view Data() const override {
-    return {static_cast<const char*>(view_.get()), size_};
-  }
+      : file_(std::move(file)), mapping_(std::move(mapping)), view_(std::move(view)), size_(size) {}
+  std::string_view Data() const override { return {static_cast<const char*>(view_.get()), size_}; }
 
  private:
   UniqueFile file_;
@@ -215,8 +212,9 @@ FsStatus Files::FinalPath(const std::string& path, std::string* final_path) {
   }
   auto final_path_of = Kernel32<FinalPathFn>("GetFinalPathNameByHandleA");
   if (final_path_of == nullptr) return FsStatus::kNotImplemented;
-  UniqueFile file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueFile file(CreateFileA(path.c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return StatusOf(GetLastError());
   char buffer[1024];
   DWORD length = final_path_of(file.get(), buffer, sizeof buffer, 0);  // normalised, with a drive

@@ -39,8 +39,8 @@ class RegistryApi {
                          RegKey* result) = 0;
   virtual long QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                             std::uint32_t* size) = 0;
-  virtual long SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
-                          const void* data, std::uint32_t size) = 0;
+  virtual long SetValueEx(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                          std::uint32_t size) = 0;
   virtual long CloseKey(RegKey key) = 0;
 };
 

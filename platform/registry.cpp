@@ -48,8 +48,7 @@ std::int32_t TRegistry::ReadInteger(const std::string& name) {
   std::uint32_t size = sizeof value;
   if (api_.QueryValueEx(current_key_, name, &type, &value, &size) != host::kErrorSuccess)
     throw ERegistryException(WithName(texts::kRegGetDataFailed, name));
-  if (type != host::kRegDword)
-    throw ERegistryException(WithName(texts::kRegInvalidDataType, name));
+  if (type != host::kRegDword) throw ERegistryException(WithName(texts::kRegInvalidDataType, name));
   return value;
 }
 
@@ -61,8 +60,7 @@ void TRegistry::WriteInteger(const std::string& name, std::int32_t value) {
 
 void TRegistry::WriteString(const std::string& name, const std::string& text) {
   auto size = static_cast<std::uint32_t>(text.size() + 1);
-  if (api_.SetValueEx(current_key_, name, host::kRegSz, text.c_str(), size) !=
-      host::kErrorSuccess)
+  if (api_.SetValueEx(current_key_, name, host::kRegSz, text.c_str(), size) != host::kErrorSuccess)
     throw ERegistryException(WithName(texts::kRegSetDataFailed, name));
 }
 

@@ -27,8 +27,8 @@ long Registry::QueryValueEx(RegKey key, const std::string& name, std::uint32_t* 
   return status;
 }
 
-long Registry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
-                          const void* data, std::uint32_t size) {
+long Registry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                          std::uint32_t size) {
   return RegSetValueExA(Key(key), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 

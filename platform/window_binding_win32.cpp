@@ -2,8 +2,7 @@
 
 namespace host::win32 {
 
-LRESULT CALLBACK WindowBinding::Procedure(HWND window, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
+LRESULT CALLBACK WindowBinding::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* self =
         static_cast<WindowBinding*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);

@@ -12,8 +12,8 @@ constexpr FontSpec Arial(int height, bool italic = false, bool underline = false
 
 }  // namespace
 
-const WindowSpec kOrderingWindow = {"TFrmordr1", texts::kOrderingCaption, 504, 421,
-                                    FontSpec{"System", 13, false, false}, kWhite};
+const WindowSpec kOrderingWindow = {
+    "TFrmordr1", texts::kOrderingCaption, 504, 421, FontSpec{"System", 13, false, false}, kWhite};
 
 // clang-format off
 const ControlSpec kOrderingControls[11] = {

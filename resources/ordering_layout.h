@@ -9,8 +9,17 @@ enum class OrderingClick { kNone, kLabel2, kLabel3, kLabel9, kButton1 };
 
 // Control identifiers of the ordering window.
 enum OrderingControlId : int {
-  kIdLabel1 = 1001, kIdLabel2, kIdLabel6, kIdLabel9, kIdLabel17, kIdLabel20, kIdLabel21,
-  kIdLabel23, kIdLabel22, kIdLabel3, kIdButton1
+  kIdLabel1 = 1001,
+  kIdLabel2,
+  kIdLabel6,
+  kIdLabel9,
+  kIdLabel17,
+  kIdLabel20,
+  kIdLabel21,
+  kIdLabel23,
+  kIdLabel22,
+  kIdLabel3,
+  kIdButton1
 };
 
 struct FontSpec {

@@ -49,8 +49,9 @@ constexpr char kBlockFailed[] =
     "This block could not be done. Please close all other applications, and then try again.";
 // Un-blocking: the first line holds the product word in a line the block did not write.
 constexpr char kInLineMarkerNotOurs[] =
-    "The first line of your hosts file contains the word " QUENLOX_PRODUCT_WORD ", but "
-    QUENLOX_PRODUCT_WORD " did not write that line, so it cannot be un-blocked from here. "
+    "The first line of your hosts file contains the word " QUENLOX_PRODUCT_WORD
+    ", but " QUENLOX_PRODUCT_WORD
+    " did not write that line, so it cannot be un-blocked from here. "
     "Please remove or change that line in your hosts file yourself. Nothing has been changed.";
 constexpr char kWindowPopValueMissing[] =
     "This block does not apply to your system as these popups only occur on NT, XP, or later "
@@ -58,9 +59,8 @@ constexpr char kWindowPopValueMissing[] =
 constexpr char kBrowserPopValueMissing[] =
     "This IE block could not be done on your system. This could be due to an outdated browser.";
 
-constexpr char kDisableQuestion[] =
-    "You are about to disable and remove " QUENLOX_PRODUCT_WORD
-    " from your system tray. Please confirm.";
+constexpr char kDisableQuestion[] = "You are about to disable and remove " QUENLOX_PRODUCT_WORD
+                                    " from your system tray. Please confirm.";
 constexpr char kWarningCaption[] = "Warning";
 constexpr char kYesButton[] = "&Yes";
 constexpr char kNoButton[] = "&No";
@@ -110,8 +110,8 @@ constexpr char kSupportLabel[] =
     "concerns that you may have.";
 
 constexpr char kSupportNotice[] =
-    "If you have any questions or problems, please feel free to send an email to support at "
-    QUENLOX_SUPPORT_EMAIL
+    "If you have any questions or problems, please feel free to send an email to support "
+    "at " QUENLOX_SUPPORT_EMAIL
     " (Many ordering options are available, including Mastercard, Visa, Discover, Amex, Switch, "
     "Solo, Pay Pal, Eurocard, Diners, Check, Money Order, and others. You can also visit either "
     "of the ordering websites listed above, as there are several choices for your convenience.)";

@@ -13,7 +13,7 @@ packages=(cmake make g++ libgtest-dev googletest
           g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils
           fonts-wine fonts-liberation python3 nsis
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev clang-format)
 
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 missing() { local p; for p in "${packages[@]}"; do have "$p" || echo "$p"; done; }

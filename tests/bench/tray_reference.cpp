@@ -26,8 +26,8 @@ void QueryDword(HKEY root, const char* path, const char* name) {
 void UnavoidableProbeCalls() {
   QueryDword(HKEY_LOCAL_MACHINE, kMessengerKey, "Start");
   QueryDword(HKEY_CURRENT_USER, kZoneKey, "1400");
-  HANDLE file = CreateFileA(g_hosts.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(g_hosts.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   char buffer[4096];
   DWORD read = 0;

@@ -1,7 +1,8 @@
 // Test driver for the end-to-end scenarios: looks at the Wine desktop from another process, as
 // far as the window system lets it, and prints what it sees. One command per run:
-//   windows CLASS            top-level windows of CLASS: "hwnd pid visible left top right bottom client_x client_y"
-//   dialogs                  every visible dialog with its caption, icon, texts, buttons and
+//   windows CLASS            top-level windows of CLASS: "hwnd pid visible left top right bottom
+//   client_x client_y" dialogs                  every visible dialog with its caption, icon, texts,
+//   buttons and
 //                            whether it holds the keyboard
 //   menu-item INDEX COUNT    screen centre of item INDEX of the open COUNT-item menu: "x y"
 //   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
@@ -269,7 +270,8 @@ int main(int argc, char** argv) {
   int status = 2;
   if (command == "windows" && argc == 3) status = Windows(argv[2]);
   if (command == "dialogs") status = Dialogs();
-  if (command == "menu-item" && argc == 4) status = MenuItem(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (command == "menu-item" && argc == 4)
+    status = MenuItem(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "tray-delete") status = TrayDelete();
   if (command == "taskbar-created") status = TaskbarCreated();
   if (command == "tray-message" && argc == 4)

@@ -13,8 +13,19 @@ namespace host {
 
 class MemoryFiles : public FileSystem {
  public:
-  enum class Op { kOpenRead, kRead, kCreateNew, kWrite, kFlush, kClose, kReplace, kRename,
-                  kRemove, kSetAttributes, kGetStamp };
+  enum class Op {
+    kOpenRead,
+    kRead,
+    kCreateNew,
+    kWrite,
+    kFlush,
+    kClose,
+    kReplace,
+    kRename,
+    kRemove,
+    kSetAttributes,
+    kGetStamp
+  };
 
   void Put(const std::string& path, std::string data, std::uint32_t attributes = kAttrNormal);
   // A symbolic link at `path` naming `target`; reads follow it, moves and deletes act on it.

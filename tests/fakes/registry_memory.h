@@ -56,7 +56,7 @@ class MemoryRegistry : public RegistryApi {
   static std::string KeyId(RegKey root, const std::string& path);
   Key* Find(RegKey handle);
 
-  std::map<std::string, Key> keys_;       // by lower-case "root\path"
+  std::map<std::string, Key> keys_;        // by lower-case "root\path"
   std::map<RegKey, std::string> handles_;  // open handle -> key id
   RegKey next_handle_ = 0x1000;
   int open_calls_ = 0;

@@ -38,10 +38,19 @@ const char* const kEnds[] = {"\r\n", "\n", "\r"};
 // What a user's line may hold: entries, comments, blanks, odd bytes, and entries that look like
 // the block's own outside its section.
 std::string UserText(Input& in) {
-  static const char* const kPieces[] = {"127.0.0.1 localhost", "::1 localhost", "# comment", "",
-                                        " ", "\t10.0.0.1\tintra # x", "0.0.0.0 ads.example",
-                                        "127.0.0.1 track.example", "\x1a", "\xE9\xFF", "#",
-                                        "0.0.0.0 ", "ADS.example"};
+  static const char* const kPieces[] = {"127.0.0.1 localhost",
+                                        "::1 localhost",
+                                        "# comment",
+                                        "",
+                                        " ",
+                                        "\t10.0.0.1\tintra # x",
+                                        "0.0.0.0 ads.example",
+                                        "127.0.0.1 track.example",
+                                        "\x1a",
+                                        "\xE9\xFF",
+                                        "#",
+                                        "0.0.0.0 ",
+                                        "ADS.example"};
   std::string text;
   for (std::size_t n = in.Pick(3) + 1; n > 0; --n) {
     if (in.Byte() % 4 == 0) {

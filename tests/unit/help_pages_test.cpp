@@ -33,8 +33,9 @@ TEST(HelpPages, ShellFailureGivesEachItsNotice) {
     expected.push_back(
         "We could not automatically open your browser, please view the help.html file in your "
         "installation folder.");
-    expected.push_back("We could not automatically open your browser, please go to " QUENLOX_VENDOR_URL
-                       " to download free trial software.");
+    expected.push_back(
+        "We could not automatically open your browser, please go to " QUENLOX_VENDOR_URL
+        " to download free trial software.");
   }
   EXPECT_EQ(w.Notices(), expected);
 }

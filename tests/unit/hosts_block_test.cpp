@@ -7,9 +7,9 @@
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_file.h"
+#include "resources/texts.h"
 #include "tests/fakes/desktop_memory.h"
 #include "tests/fakes/files_memory.h"
-#include "resources/texts.h"
 
 namespace quenlox::testing {
 
@@ -19,9 +19,7 @@ using Op = host::MemoryFiles::Op;
 
 constexpr char kList[] = "ads.example\ntrack.example\nbanner.example\n";
 
-std::string Block(const std::string& original) {
-  return BlockedHosts(original, kList, "0.0.0.0");
-}
+std::string Block(const std::string& original) { return BlockedHosts(original, kList, "0.0.0.0"); }
 std::string Unblock(const std::string& blocked) { return UnblockedHosts(blocked); }
 
 TEST(HostsBlock, LayoutOfTheBlockedFile) {
@@ -47,7 +45,9 @@ TEST(HostsBlock, NamesTheFileMapsAlreadyAreLeftOut) {
 TEST(HostsBlock, UnblockRestoresExactBytes) {
   for (const std::string& original :
        {std::string(""), std::string("a"), std::string("a\r\n"), std::string("a\n"),
-        std::string("a\r"), std::string("\xEF\xBB\xBF" "127.0.0.1 x\r\n"),
+        std::string("a\r"),
+        std::string("\xEF\xBB\xBF"
+                    "127.0.0.1 x\r\n"),
         std::string("0.0.0.0 ads.example\r\n"), std::string("\x1a\0\r\n", 4)}) {
     EXPECT_EQ(Unblock(Block(original)), original) << original;
   }
@@ -72,14 +72,12 @@ TEST(HostsBlock, BlockLinesAreKnownByTheirFormWhateverTheirLineEnds) {
   for (std::size_t at; (at = moved.find("\r\n")) != std::string::npos;) moved.erase(at + 1, 1);
   EXPECT_EQ(Unblock(moved), "mine\ra\r");
   // Lines that look generated are the user's outside the section.
-  EXPECT_EQ(Unblock(Block("a\r\n") + "0.0.0.0 ads.example\r\n"),
-            "a\r\n0.0.0.0 ads.example\r\n");
+  EXPECT_EQ(Unblock(Block("a\r\n") + "0.0.0.0 ads.example\r\n"), "a\r\n0.0.0.0 ads.example\r\n");
 }
 
 TEST(HostsBlock, AFileThatCarriesABlockAlreadyComesOutWhole) {
   // A second block once appended an empty section to a file whose marker line had moved.
-  std::string twice =
-      "x\r\n" + Block("y\r\n") + "# Quenlox block begin\r\n# Quenlox block end\r\n";
+  std::string twice = "x\r\n" + Block("y\r\n") + "# Quenlox block begin\r\n# Quenlox block end\r\n";
   EXPECT_EQ(Unblock(twice), "x\r\ny\r\n");
   EXPECT_EQ(Unblock(Block(Unblock(twice))), Unblock(twice));
 }
@@ -123,10 +121,23 @@ TEST(HostsBlock, TheCompiledListIsTheWholeList) {
 
 // Random hosts files built from the pieces that trouble line-based editing.
 std::string RandomHosts(std::mt19937& rng) {
-  static const std::vector<std::string> pieces = {
-      "127.0.0.1 localhost", "\r\n", "\n", "\r", std::string(1, '\0'), "\x1a", "Quenlox",
-      "# Quenlox block begin\r\n", "# Quenlox block end\r\n", "0.0.0.0 ads.example\r\n", "#", " ",
-      "\t", "ads.example", "\xEF\xBB\xBF", "\xE9\xFF", std::string(5000, 'l')};
+  static const std::vector<std::string> pieces = {"127.0.0.1 localhost",
+                                                  "\r\n",
+                                                  "\n",
+                                                  "\r",
+                                                  std::string(1, '\0'),
+                                                  "\x1a",
+                                                  "Quenlox",
+                                                  "# Quenlox block begin\r\n",
+                                                  "# Quenlox block end\r\n",
+                                                  "0.0.0.0 ads.example\r\n",
+                                                  "#",
+                                                  " ",
+                                                  "\t",
+                                                  "ads.example",
+                                                  "\xEF\xBB\xBF",
+                                                  "\xE9\xFF",
+                                                  std::string(5000, 'l')};
   std::string out;
   int n = std::uniform_int_distribution<int>(0, 30)(rng);
   for (int i = 0; i < n; ++i) {

@@ -32,10 +32,10 @@ TEST_F(Ordering, SupportLabelsShowTheNoticeFirstThenOpenMailWithTheirSubjects) {
   EXPECT_EQ(shell_calls_during_notice, 0u);
   form.Label3Click();
   ASSERT_EQ(w.shell.calls.size(), 2u);
-  EXPECT_EQ(w.shell.calls[0].target, std::string("mailto:") + kSupport +
-                                         "?Subject=Ordering Help - Quenlox");
-  EXPECT_EQ(w.shell.calls[1].target, std::string("mailto:") + kSupport +
-                                         "?Subject=Quenlox Questions (Order Page)");
+  EXPECT_EQ(w.shell.calls[0].target,
+            std::string("mailto:") + kSupport + "?Subject=Ordering Help - Quenlox");
+  EXPECT_EQ(w.shell.calls[1].target,
+            std::string("mailto:") + kSupport + "?Subject=Quenlox Questions (Order Page)");
   EXPECT_EQ(w.shell.calls[0].show, host::kSwShowNormal);
   EXPECT_EQ(w.shell.calls[0].window, 0x777u);
   EXPECT_EQ(w.Notices()[0],
@@ -54,7 +54,8 @@ TEST_F(Ordering, NoMailClientNoticeHasNoFullStop) {
   form.Label3Click();
   EXPECT_EQ(w.Notices().back(),
             std::string("You cannot view this file because you do not have a default email "
-                        "software setup. Simply email your question to support at ") + kSupport);
+                        "software setup. Simply email your question to support at ") +
+                kSupport);
   EXPECT_EQ(window.closed, 0);
 }
 
@@ -69,9 +70,9 @@ TEST_F(Ordering, OrderPageOpensMaximisedAndItsFailureNoticeIsExact) {
   EXPECT_EQ(w.Notices(),
             std::vector<std::string>{
                 std::string("Your browser did not open. Please open your browser and type the "
-                            "website name in your browser -> ") + kOrderPage +
-                "  If you have any questions or problems, please contact support at " + kSupport +
-                " and place \"Ordering Help\" on the subject line"});
+                            "website name in your browser -> ") +
+                kOrderPage + "  If you have any questions or problems, please contact support at " +
+                kSupport + " and place \"Ordering Help\" on the subject line"});
 }
 
 TEST_F(Ordering, ReturnClosesTheWindow) {
@@ -113,7 +114,8 @@ TEST(OrderingLayout, WindowAndControlsAsDesigned) {
     EXPECT_STREQ(c.font.face, c.button ? "MS Sans Serif" : "Arial");
     EXPECT_EQ(c.wraps, rows[i].wraps);
     EXPECT_EQ(c.hand_cursor, rows[i].hand);
-    EXPECT_EQ(c.hand_cursor, c.click == OrderingClick::kLabel2 || c.click == OrderingClick::kLabel3 ||
+    EXPECT_EQ(c.hand_cursor, c.click == OrderingClick::kLabel2 ||
+                                 c.click == OrderingClick::kLabel3 ||
                                  c.click == OrderingClick::kLabel9);
   }
 }
@@ -124,8 +126,8 @@ TEST(OrderingLayout, ExactBlanksInsideTheTexts) {
       if (std::strcmp(c.name, name) == 0) return std::string(c.text);
     return std::string();
   };
-  EXPECT_EQ(text("Label21"), "Shipping/Handling" + std::string(19, ' ') +
-                                 "- $0.00  FREE  Via Email Delivery");
+  EXPECT_EQ(text("Label21"),
+            "Shipping/Handling" + std::string(19, ' ') + "- $0.00  FREE  Via Email Delivery");
   EXPECT_EQ(text("Label23"), "  - $5.00 U.S. Postal Mail (CD Rom)");
   EXPECT_EQ(text("Label22"), "  - $7.00 International (CD Rom)");
   EXPECT_EQ(text("Label20"), "\"Quenlox Popup Software\"     - $19.95");

@@ -23,9 +23,11 @@ class Probes : public ::testing::Test {
 };
 
 TEST_F(Probes, MessengerStartType) {
-  for (auto [start, caption] : std::vector<std::pair<int, const char*>>{
-           {2, texts::kWindowPopNotBlocked}, {3, texts::kWindowPopNotBlocked},
-           {4, texts::kWindowPopBlocked}, {-4, texts::kWindowPopNotBlocked}}) {
+  for (auto [start, caption] :
+       std::vector<std::pair<int, const char*>>{{2, texts::kWindowPopNotBlocked},
+                                                {3, texts::kWindowPopNotBlocked},
+                                                {4, texts::kWindowPopBlocked},
+                                                {-4, texts::kWindowPopNotBlocked}}) {
     w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", start);
     Refresh();
     EXPECT_EQ(WindowPop(), caption) << start;
@@ -50,9 +52,10 @@ TEST_F(Probes, NoMessengerKeyOrNoFullAccessIsNotApplicable) {
 }
 
 TEST_F(Probes, ZonePopupPolicy) {
-  for (auto [policy, caption] : std::vector<std::pair<int, const char*>>{
-           {0, texts::kBrowserPopNotBlocked}, {1, texts::kBrowserPopNotBlocked},
-           {3, texts::kBrowserPopBlocked}}) {
+  for (auto [policy, caption] :
+       std::vector<std::pair<int, const char*>>{{0, texts::kBrowserPopNotBlocked},
+                                                {1, texts::kBrowserPopNotBlocked},
+                                                {3, texts::kBrowserPopBlocked}}) {
     w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", policy);
     Refresh();
     EXPECT_EQ(BrowserPop(), caption) << policy;
@@ -144,8 +147,8 @@ TEST_F(Probes, UnreadableHostsFileGivesTheNoticeOnEveryMessage) {
   w.files.Put(kNtHosts, "# Quenlox\r\n");
   w.files.Lock(kNtHosts);
   w.form.TrayNotifyMessage(TForm1::kLeftButtonDown);
-  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kFileAccessProblem,
-                                                   texts::kFileAccessProblem}));
+  EXPECT_EQ(w.Notices(),
+            (std::vector<std::string>{texts::kFileAccessProblem, texts::kFileAccessProblem}));
   EXPECT_EQ(InLine(), texts::kInLineNotBlocked);
   EXPECT_EQ(w.desktop.popups.size(), 1u);  // the menu still opens after the notice
 }

@@ -47,9 +47,10 @@ TEST_F(Toggles, UnblockWritesTheFixedNumbersNotThePreviousOnes) {
 TEST_F(Toggles, BrowserPopBlocksWithTheReopenNotice) {
   ClickBlockItem(kBrowserPopItem);
   EXPECT_EQ(w.Policy(), 3u);
-  EXPECT_EQ(w.Notices(), std::vector<std::string>{
-                             "The browser popups are NOW BLOCKED and will no longer appear. Be sure "
-                             "to close and reopen your browser to take effect."});
+  EXPECT_EQ(w.Notices(),
+            std::vector<std::string>{
+                "The browser popups are NOW BLOCKED and will no longer appear. Be sure "
+                "to close and reopen your browser to take effect."});
 }
 
 TEST_F(Toggles, TheCaptionAloneDecides) {

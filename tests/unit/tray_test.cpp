@@ -28,8 +28,8 @@ TEST(TrayNotifyMessage, LeftPressOpensTheFirstMenuAtTheCursorWithFreshCaptions) 
   EXPECT_EQ(w.desktop.popups[0].at.x, 1000);
   EXPECT_EQ(w.desktop.popups[0].at.y, 750);
   EXPECT_EQ(w.desktop.popups[0].captions,
-            (Captions{"Block Window Popup Spam", "Block In-Line Browser Ads", "Block Browser Popups",
-                      "Help FAQ"}));
+            (Captions{"Block Window Popup Spam", "Block In-Line Browser Ads",
+                      "Block Browser Popups", "Help FAQ"}));
   EXPECT_EQ(w.desktop.foreground_calls, 1);
 }
 

@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "app/Ufirst.h"
+#include "resources/texts.h"
 #include "tests/fakes/desktop_memory.h"
 #include "tests/fakes/files_memory.h"
 #include "tests/fakes/registry_memory.h"
-#include "resources/texts.h"
 
 namespace quenlox::testing {
 
 constexpr char kMessengerKey[] = "SYSTEM\\CurrentControlSet\\Services\\Messenger";
-constexpr char kZoneKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
+constexpr char kZoneKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kNtHosts[] = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 constexpr char kNtHostsBackup[] = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts.sav";

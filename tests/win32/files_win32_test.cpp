@@ -93,8 +93,8 @@ TEST_F(Win32FilesTest, ReaderSharesForReadingOnly) {
 TEST_F(Win32FilesTest, ProbeOfALockedOrMissingFileFails) {
   Write(hosts_, "# Quenlox\r\n");
   EXPECT_TRUE(ProbeHostsFile(files_, hosts_).marker);
-  HANDLE lock = CreateFileA(hosts_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE lock = CreateFileA(hosts_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   HostsProbe locked = ProbeHostsFile(files_, hosts_);
   CloseHandle(lock);
@@ -149,8 +149,7 @@ TEST_F(Win32FilesTest, TheSwapKeepsTheHostsFilesAccessList) {
       return std::string("unreadable");
     char* text = nullptr;
     ConvertSecurityDescriptorToStringSecurityDescriptorA(&descriptor[0], SDDL_REVISION_1,
-                                                         DACL_SECURITY_INFORMATION, &text,
-                                                         nullptr);
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
     std::string result = text ? text : "none";
     LocalFree(text);
     return result;
@@ -167,8 +166,8 @@ TEST_F(Win32FilesTest, TheSwapKeepsTheHostsFilesAccessList) {
 
 TEST_F(Win32FilesTest, AStampTellsASaveAndAPlainFileIsItsOwnFinalPath) {
   Write(hosts_, "a");
-  HANDLE file = CreateFileA(hosts_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(hosts_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   FILETIME long_ago{0x12345678u, 0x01c00000u};
   ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &long_ago));
@@ -188,8 +187,8 @@ TEST_F(Win32FilesTest, AStampTellsASaveAndAPlainFileIsItsOwnFinalPath) {
 TEST_F(Win32FilesTest, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
   const std::string original = "127.0.0.1 localhost\r\n";
   Write(hosts_, original);
-  HANDLE held = CreateFileA(hosts_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileA(hosts_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   DWORD start = GetTickCount();
   bool ok = Toggle(true) == HostsToggle::kDone;

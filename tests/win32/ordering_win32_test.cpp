@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "ordering/Uord1_win32.h"
+#include "resources/texts.h"
 #include "tests/fakes/desktop_memory.h"
 #include "tests/fakes/files_memory.h"
 #include "tests/fakes/registry_memory.h"
-#include "resources/texts.h"
 
 namespace quenlox::testing {
 
@@ -107,7 +107,8 @@ TEST_F(OrderingWindowTest, ControlsTextsPlacesAndFonts) {
     EXPECT_EQ(font.underline, row.font.underline);
     SIZE extent{};
     HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     GetTextExtentPoint32A(dc, row.text, lstrlenA(row.text), &extent);
     SelectObject(dc, old);
     ReleaseDC(control, dc);

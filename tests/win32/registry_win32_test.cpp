@@ -10,7 +10,8 @@ namespace {
 
 class Win32Backend : public RegistryBackend {
  public:
-  Win32Backend() : scratch_("Software\\QuenloxRegistryTest" + std::to_string(GetCurrentProcessId())) {
+  Win32Backend()
+      : scratch_("Software\\QuenloxRegistryTest" + std::to_string(GetCurrentProcessId())) {
     RegDeleteTreeA(HKEY_CURRENT_USER, scratch_.c_str());
     CreateKey(scratch_);
   }
