@@ -47,16 +47,16 @@ TForm1::TForm1(host::Host& host, OrderingWindows& ordering)
       ordering_(ordering) {}
 
 void TForm1::FormCreate() {
-  const std::string executable = host_.desktop.ExecutablePath();
+  const std::string executable = host_.system.ExecutablePath();
   InstallFolder = executable.substr(0, executable.rfind('\\') + 1);
   // A failed write is reported, and start-up still goes on to put up the icon.
   RunGuarded(host_.dialogs, [&] { RegisterAutoRun(executable); });
-  WindowsFolder = LocateWindowsFolder(host_.desktop);
+  WindowsFolder = LocateWindowsFolder(host_.system);
   const HostsPaths hosts = LocateHostsFile(host_.files, WindowsFolder);
   HostsFile = hosts.hosts;
   HostsBackupFile = hosts.backup;
   hosts_want_loopback_ = hosts.loopback;
-  host_.desktop.AddTrayIcon();
+  host_.tray.AddTrayIcon();
   tray_icon_added_ = true;
 }
 
@@ -73,13 +73,13 @@ void TForm1::RegisterAutoRun(const std::string& path) {
 void TForm1::TaskbarCreated() {
   // The rebuilt notification area has lost the icon; one left over is replaced, not doubled.
   if (!tray_icon_added_) return;
-  host_.desktop.RemoveTrayIcon();
-  host_.desktop.AddTrayIcon();
+  host_.tray.RemoveTrayIcon();
+  host_.tray.AddTrayIcon();
 }
 
 void TForm1::TrayNotifyMessage(long mouse_event) {
-  const host::Point at = host_.desktop.CursorPos();
-  host_.desktop.SetForeground();
+  const host::Point at = host_.tray.CursorPos();
+  host_.tray.SetForeground();
   try {
     RefreshBlockCaptions();
   } catch (const std::exception& error) {
@@ -98,7 +98,7 @@ void TForm1::TrayNotifyMessage(long mouse_event) {
 void TForm1::Popup(const TPopupMenu& menu, host::Point at) {
   std::vector<std::string> captions;
   for (const TMenuItem* item : menu.Items) captions.push_back(item->Caption);
-  int chosen = host_.desktop.TrackPopup(captions, at);
+  int chosen = host_.tray.TrackPopup(captions, at);
   if (chosen < 0 || chosen >= static_cast<int>(menu.Items.size())) return;
   (this->*menu.Items[chosen]->OnClick)();
 }
@@ -169,9 +169,9 @@ void TForm1::DisableMurmurClerk1Click() {
   // A tray message handled during a notice above may have re-probed the captions.
   SetBlockCaption(BlockKind::kBrowserPop, texts::kBrowserPopBlocked);
   BlockBrowserPopClick();
-  host_.desktop.RemoveTrayIcon();
+  host_.tray.RemoveTrayIcon();
   tray_icon_added_ = false;
-  host_.desktop.CloseMainWindow();
+  host_.tray.CloseMainWindow();
 }
 
 void TForm1::HelpFAQ1Click() {

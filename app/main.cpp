@@ -12,14 +12,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   host::win32::Files files;
   host::win32::Dialogs dialogs;
   host::win32::Shell shell;
-  host::win32::Desktop desktop;
-  host::Host system{registry, files, dialogs, shell, desktop};
-  quenlox::OrderingWindowsWin32 ordering(system);
-  quenlox::TForm1 form(system, ordering);
+  host::win32::Tray tray;
+  host::win32::System system;
+  host::Host host{registry, files, dialogs, shell, tray, system};
+  quenlox::OrderingWindowsWin32 ordering(host);
+  quenlox::TForm1 form(host, ordering);
   quenlox::Form1Window window(form, dialogs);
 
   if (!window.Create(instance)) return 1;
-  desktop.Attach(window.Handle());
+  tray.Attach(window.Handle());
   ordering.SetOwner(window.Handle());
   quenlox::RunGuarded(dialogs, [&] { form.FormCreate(); });
 

@@ -15,8 +15,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     host::win32::Registry registry;
     host::win32::Files files;
-    host::win32::Desktop desktop;
-    return quenlox::LiftAllBlocks(registry, files, desktop).failed ? kNotAllLifted : kLifted;
+    host::win32::System system;
+    return quenlox::LiftAllBlocks(registry, files, system).failed ? kNotAllLifted : kLifted;
   } catch (...) {
     return kCrashed;
   }

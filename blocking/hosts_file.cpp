@@ -37,10 +37,10 @@ bool InUse(host::FsStatus status) {
 }
 
 template <typename F>
-host::FsStatus RetryWhileShared(host::Desktop& desktop, F operation) {
+host::FsStatus RetryWhileShared(host::System& system, F operation) {
   host::FsStatus status = operation();
   for (int i = 0; i < kSharingRetries && InUse(status); ++i) {
-    desktop.Sleep(kRetryPauseMs);
+    system.Sleep(kRetryPauseMs);
     status = operation();
   }
   return status;
@@ -79,14 +79,14 @@ bool WriteTemporary(host::FileSystem& files, const std::string& path, const Piec
   return ok;
 }
 
-host::FsStatus Swap(host::FileSystem& files, host::Desktop& desktop, const std::string& source,
+host::FsStatus Swap(host::FileSystem& files, host::System& system, const std::string& source,
                     const std::string& target) {
-  host::FsStatus status = RetryWhileShared(desktop, [&] { return files.Replace(source, target); });
+  host::FsStatus status = RetryWhileShared(system, [&] { return files.Replace(source, target); });
   if (status != host::FsStatus::kNotImplemented) return status;
   // Without a one-step replace (the 9x family) the old file is moved aside, not deleted, so that
   // a failed rename can put it back.
   const std::string aside = target + kOldSuffix;
-  status = RetryWhileShared(desktop, [&] { return files.Rename(target, aside); });
+  status = RetryWhileShared(system, [&] { return files.Rename(target, aside); });
   if (status == host::FsStatus::kNotFound) return files.Rename(source, target);
   if (status != host::FsStatus::kOk) return status;
   status = files.Rename(source, target);
@@ -99,18 +99,18 @@ host::FsStatus Swap(host::FileSystem& files, host::Desktop& desktop, const std::
 }
 
 // Puts attributes back; a passing hold by another program is waited out.
-void SetAttributesPatiently(host::FileSystem& files, host::Desktop& desktop,
-                            const std::string& path, std::uint32_t attributes) {
+void SetAttributesPatiently(host::FileSystem& files, host::System& system, const std::string& path,
+                            std::uint32_t attributes) {
   for (int i = 0; i < 3; ++i) {
     if (files.SetAttributes(path, attributes) == host::FsStatus::kOk) return;
-    desktop.Sleep(kRetryPauseMs);
+    system.Sleep(kRetryPauseMs);
   }
 }
 
 // Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
 // `read_as`, the swap happens only while `path` is still as it was read; `mapped`, the view
 // `data` was taken from, is closed before the swap, which a mapped file would refuse.
-Write ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const std::string& path,
+Write ReplaceFileContent(host::FileSystem& files, host::System& system, const std::string& path,
                          const Pieces& data, const host::FileStamp* read_as,
                          std::unique_ptr<host::FileView>* mapped) {
   const std::string temporary = path + kNewSuffix;
@@ -133,8 +133,8 @@ Write ReplaceFileContent(host::FileSystem& files, host::Desktop& desktop, const 
   std::uint32_t bare = attributes & ~kKeptAttributes;
   bool ready = kept == 0 ||
                files.SetAttributes(path, bare ? bare : host::kAttrNormal) == host::FsStatus::kOk;
-  bool swapped = ready && Swap(files, desktop, temporary, path) == host::FsStatus::kOk;
-  if (ready && kept != 0) SetAttributesPatiently(files, desktop, path, attributes);
+  bool swapped = ready && Swap(files, system, temporary, path) == host::FsStatus::kOk;
+  if (ready && kept != 0) SetAttributesPatiently(files, system, path, attributes);
   if (!swapped) RemoveLeftover(files, temporary);
   return swapped ? Write::kDone : Write::kFailed;
 }
@@ -167,7 +167,7 @@ namespace {
 
 enum class Mode { kBlock, kUnblock, kLift };
 
-HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const HostsPaths& paths,
+HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPaths& paths,
                     Mode mode) {
   ClearLeftovers(files, paths.hosts);
   ClearLeftovers(files, paths.backup);
@@ -199,10 +199,10 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
     if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
     if (blocked && !carries_block &&
-        ReplaceFileContent(files, desktop, paths.backup, {original}, nullptr, nullptr) !=
+        ReplaceFileContent(files, system, paths.backup, {original}, nullptr, nullptr) !=
             Write::kDone)
       return HostsToggle::kFailed;
-    switch (ReplaceFileContent(files, desktop, hosts, updated, &read_as, &mapped)) {
+    switch (ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped)) {
       case Write::kDone:
         return HostsToggle::kDone;
       case Write::kChanged:
@@ -216,14 +216,13 @@ HostsToggle Rewrite(host::FileSystem& files, host::Desktop& desktop, const Hosts
 
 }  // namespace
 
-HostsToggle ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop,
-                             const HostsPaths& paths, bool block) {
-  return Rewrite(files, desktop, paths, block ? Mode::kBlock : Mode::kUnblock);
+HostsToggle ToggleHostsBlock(host::FileSystem& files, host::System& system, const HostsPaths& paths,
+                             bool block) {
+  return Rewrite(files, system, paths, block ? Mode::kBlock : Mode::kUnblock);
 }
 
-HostsToggle LiftHostsBlock(host::FileSystem& files, host::Desktop& desktop,
-                           const HostsPaths& paths) {
-  return Rewrite(files, desktop, paths, Mode::kLift);
+HostsToggle LiftHostsBlock(host::FileSystem& files, host::System& system, const HostsPaths& paths) {
+  return Rewrite(files, system, paths, Mode::kLift);
 }
 
 }  // namespace quenlox

@@ -30,12 +30,11 @@ enum class HostsToggle {
 };
 
 // Blocks or unblocks. A hosts file that is a link is written where the link points.
-HostsToggle ToggleHostsBlock(host::FileSystem& files, host::Desktop& desktop,
-                             const HostsPaths& paths, bool block);
+HostsToggle ToggleHostsBlock(host::FileSystem& files, host::System& system, const HostsPaths& paths,
+                             bool block);
 
 // For the uninstaller: takes out whatever of the block is left, wherever it stands. The product
 // word in a line the block did not write is the user's and no failure.
-HostsToggle LiftHostsBlock(host::FileSystem& files, host::Desktop& desktop,
-                           const HostsPaths& paths);
+HostsToggle LiftHostsBlock(host::FileSystem& files, host::System& system, const HostsPaths& paths);
 
 }  // namespace quenlox

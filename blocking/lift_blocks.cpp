@@ -31,18 +31,18 @@ bool LiftRegistryBlock(host::RegistryApi& api, const RegistryBlock& block, bool&
 }  // namespace
 
 LiftResult LiftAllBlocks(host::RegistryApi& registry, host::FileSystem& files,
-                         host::Desktop& desktop) {
+                         host::System& system) {
   LiftResult result;
   result.window_pop_lifted = LiftRegistryBlock(registry, kWindowPopBlock, result.failed);
   result.browser_pop_lifted = LiftRegistryBlock(registry, kBrowserPopBlock, result.failed);
 
-  const HostsPaths paths = LocateHostsFile(files, LocateWindowsFolder(desktop));
+  const HostsPaths paths = LocateHostsFile(files, LocateWindowsFolder(system));
   if (paths.hosts.empty()) return result;
   // Not only where the first line shows the block: an editor or tool may have moved it.
-  const HostsToggle lifted = LiftHostsBlock(files, desktop, paths);
+  const HostsToggle lifted = LiftHostsBlock(files, system, paths);
   result.in_line_lifted = lifted == HostsToggle::kDone;
   result.failed = result.failed || lifted == HostsToggle::kFailed;
-  if (result.in_line_lifted && desktop.IsNtFamily()) desktop.FlushDnsCache();
+  if (result.in_line_lifted && system.IsNtFamily()) system.FlushDnsCache();
   return result;
 }
 

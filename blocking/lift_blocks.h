@@ -16,6 +16,6 @@ struct LiftResult {
 // "Start" goes back to 3 only where it is 4, "1400" back to 0 only where it is 3, and the in-line
 // block comes out exactly as the program's own unblock takes it out. Shows nothing.
 LiftResult LiftAllBlocks(host::RegistryApi& registry, host::FileSystem& files,
-                         host::Desktop& desktop);
+                         host::System& system);
 
 }  // namespace quenlox

@@ -12,13 +12,10 @@ constexpr char k9xHostsBackup[] = "\\hosts.sav";
 
 }  // namespace
 
-std::string LocateWindowsFolder(host::Desktop& desktop) {
+std::string LocateWindowsFolder(host::System& system) {
   constexpr unsigned kPassedSize = 200;
-  char buffer[256] = {};
-  unsigned length = desktop.WindowsDirectory(buffer, kPassedSize);
-  // A length that does not fit means the buffer was not filled.
-  if (length == 0 || length >= kPassedSize) return kWindowsFolderFallback;
-  return buffer;
+  std::string folder = system.WindowsDirectory(kPassedSize);
+  return folder.empty() ? kWindowsFolderFallback : folder;
 }
 
 HostsPaths LocateHostsFile(host::FileSystem& files, const std::string& windows_folder) {

@@ -9,7 +9,7 @@
 namespace quenlox {
 
 // The Windows directory, or "c:\windows" when the system gives none that fits.
-std::string LocateWindowsFolder(host::Desktop& desktop);
+std::string LocateWindowsFolder(host::System& system);
 
 // The NT family's hosts file first, then the 9x one; all empty when neither is there.
 HostsPaths LocateHostsFile(host::FileSystem& files, const std::string& windows_folder);

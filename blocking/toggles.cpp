@@ -26,7 +26,7 @@ void ToggleRegistryBlock(host::Host& host, const RegistryBlock& block, const std
 void ToggleInLineBlock(host::Host& host, const HostsPaths& paths, const std::string& caption) {
   if (paths.hosts.empty()) return;
   bool blocking = caption == BlockCaption(BlockKind::kInLine, BlockState::kNotBlocked);
-  switch (ToggleHostsBlock(host.files, host.desktop, paths, blocking)) {
+  switch (ToggleHostsBlock(host.files, host.system, paths, blocking)) {
     case HostsToggle::kDone:
     case HostsToggle::kUnchanged:
       break;
@@ -38,7 +38,7 @@ void ToggleInLineBlock(host::Host& host, const HostsPaths& paths, const std::str
       return;
   }
   // Browsers would go on using the addresses they resolved before.
-  if (host.desktop.IsNtFamily()) host.desktop.FlushDnsCache();
+  if (host.system.IsNtFamily()) host.system.FlushDnsCache();
   if (blocking) host.dialogs.Notice(texts::kInLineNowBlocked);
 }
 

@@ -7,7 +7,8 @@ set(QUENLOX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 add_library(quenlox_win32 STATIC
   app/form1_win32.cpp
   ordering/Uord1_win32.cpp
-  platform/desktop_win32.cpp
+  platform/system_win32.cpp
+  platform/tray_win32.cpp
   platform/dialogs_win32.cpp
   platform/files_win32.cpp
   platform/registry_win32.cpp

@@ -3,8 +3,7 @@
 namespace quenlox {
 
 void OpenLocalPage(host::Host& host, const std::string& path, const char* failure_notice) {
-  constexpr std::intptr_t kFirstSuccess = 32;
-  if (host.shell.Open(host.desktop.MainWindow(), path, host::kSwShowMaximized) < kFirstSuccess)
+  if (!host.shell.Open(host.tray.MainWindow(), path, host::kSwShowMaximized))
     host.dialogs.Notice(failure_notice);
 }
 

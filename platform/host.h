@@ -124,12 +124,15 @@ constexpr int kSwShowMaximized = 3;
 class Shell {
  public:
   virtual ~Shell() = default;
-  // ShellExecuteA with the verb "open" and empty parameters and directory; below 32 is a failure.
-  virtual std::intptr_t Open(WindowRef window, const std::string& target, int show) = 0;
+  // ShellExecuteA with the verb "open" and empty parameters and directory; true when it opened.
+  virtual bool Open(WindowRef window, const std::string& target, int show) = 0;
 };
 
-// The notification area's callback message to Form1 (WM_USER + 10) and the mouse events it
-// carries in its second parameter.
+// ShellExecute's result: below 32 is a failure, 32 and above a success.
+constexpr bool ShellExecuteSucceeded(std::intptr_t result) { return result >= 32; }
+
+// The notification-area icon's message to Form1 (WM_USER + 10) and the mouse events it carries
+// in its second parameter.
 constexpr long kTrayNotifyMessage = 1034;
 constexpr long kMouseMove = 512;
 constexpr long kLeftButtonDown = 513;
@@ -140,15 +143,12 @@ struct Point {
   int y = 0;
 };
 
-// Form1's window and what the desktop does for it: the notification-area icon, popup menus,
-// the cursor and the process-wide facts read at start-up.
-class Desktop {
+// Form1's window and what the desktop does for it: the notification-area icon, the cursor and
+// the popup menus.
+class Tray {
  public:
-  virtual ~Desktop() = default;
+  virtual ~Tray() = default;
   virtual WindowRef MainWindow() = 0;
-  virtual std::string ExecutablePath() = 0;
-  // GetWindowsDirectoryA: the length copied, the size needed when it does not fit, 0 on failure.
-  virtual unsigned WindowsDirectory(char* buffer, unsigned size) = 0;
   virtual void AddTrayIcon() = 0;
   virtual void RemoveTrayIcon() = 0;
   virtual Point CursorPos() = 0;
@@ -156,6 +156,16 @@ class Desktop {
   // Shows a menu with its top-left corner at `at`; the index chosen, or -1 when none was.
   virtual int TrackPopup(const std::vector<std::string>& captions, Point at) = 0;
   virtual void CloseMainWindow() = 0;
+};
+
+// What the program asks of the system it runs on.
+class System {
+ public:
+  virtual ~System() = default;
+  virtual std::string ExecutablePath() = 0;
+  // The Windows directory, read into a buffer of `buffer_size` bytes; empty when the call
+  // fails or the directory does not fit.
+  virtual std::string WindowsDirectory(unsigned buffer_size) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
   virtual bool IsNtFamily() = 0;
   virtual void FlushDnsCache() = 0;
@@ -166,7 +176,8 @@ struct Host {
   FileSystem& files;
   Dialogs& dialogs;
   Shell& shell;
-  Desktop& desktop;
+  Tray& tray;
+  System& system;
 };
 
 }  // namespace host

@@ -44,33 +44,37 @@ class Dialogs : public host::Dialogs {
 
 class Shell : public host::Shell {
  public:
-  std::intptr_t Open(WindowRef window, const std::string& target, int show) override;
+  bool Open(WindowRef window, const std::string& target, int show) override;
 };
 
 // The notification-icon record; the ANSI size of the first shell version (88 bytes in 32 bits).
 NOTIFYICONDATAA TrayRecord(HWND window, HICON icon);
 NOTIFYICONDATAA TrayRemovalRecord(HWND window);
 
-class Desktop : public host::Desktop {
+class Tray : public host::Tray {
  public:
   void Attach(HWND window) { window_ = window; }
 
   WindowRef MainWindow() override { return reinterpret_cast<WindowRef>(window_); }
-  std::string ExecutablePath() override;
-  unsigned WindowsDirectory(char* buffer, unsigned size) override;
   void AddTrayIcon() override;
   void RemoveTrayIcon() override;
   Point CursorPos() override;
   void SetForeground() override;
   int TrackPopup(const std::vector<std::string>& captions, Point at) override;
   void CloseMainWindow() override;
-  void Sleep(unsigned milliseconds) override;
-  bool IsNtFamily() override;
-  void FlushDnsCache() override;
 
  private:
   HWND window_ = nullptr;
   UniqueIcon icon_;
+};
+
+class System : public host::System {
+ public:
+  std::string ExecutablePath() override;
+  std::string WindowsDirectory(unsigned buffer_size) override;
+  void Sleep(unsigned milliseconds) override;
+  bool IsNtFamily() override;
+  void FlushDnsCache() override;
 };
 
 }  // namespace host::win32

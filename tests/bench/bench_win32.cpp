@@ -70,14 +70,14 @@ double Median(std::vector<double> values) {
 
 bool TimeToggles(host::FileSystem& files, const quenlox::HostsPaths& paths, int runs,
                  std::vector<double>* block, std::vector<double>* unblock) {
-  host::win32::Desktop desktop;
+  host::win32::System system;
   for (int i = 0; i < runs; ++i) {
     LARGE_INTEGER t0, t1, t2;
     QueryPerformanceCounter(&t0);
-    if (quenlox::ToggleHostsBlock(files, desktop, paths, true) != quenlox::HostsToggle::kDone)
+    if (quenlox::ToggleHostsBlock(files, system, paths, true) != quenlox::HostsToggle::kDone)
       return false;
     QueryPerformanceCounter(&t1);
-    if (quenlox::ToggleHostsBlock(files, desktop, paths, false) != quenlox::HostsToggle::kDone)
+    if (quenlox::ToggleHostsBlock(files, system, paths, false) != quenlox::HostsToggle::kDone)
       return false;
     QueryPerformanceCounter(&t2);
     block->push_back(Milliseconds(t0, t1));

@@ -1,7 +1,6 @@
-// Recording stand-ins for the dialogs, the shell and the desktop, for native tests.
+// Recording stand-ins for the dialogs, the shell, the tray and the system, for native tests.
 #pragma once
 
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -61,17 +60,16 @@ class MemoryShell : public Shell {
     int show;
   };
   std::vector<Call> calls;
-  std::function<std::intptr_t(const std::string&)> result = [](const std::string&) {
-    return std::intptr_t{42};
-  };
+  std::function<bool(const std::string&)> result = [](const std::string&) { return true; };
 
-  std::intptr_t Open(WindowRef window, const std::string& target, int show) override {
+  bool Open(WindowRef window, const std::string& target, int show) override {
     calls.push_back({window, target, show});
     return result(target);
   }
 };
 
-class MemoryDesktop : public Desktop {
+// The tray and the system in one, as the tests see them: one desktop.
+class MemoryDesktop : public Tray, public System {
  public:
   struct Popup {
     std::vector<std::string> captions;
@@ -80,9 +78,7 @@ class MemoryDesktop : public Desktop {
 
   WindowRef window = 0x4242;
   std::string executable = "C:\\Quenlox\\quenlox.exe";
-  std::string windows_directory = "C:\\WINDOWS";
-  // Overrides GetWindowsDirectory's result when set (-1: report the real length).
-  long windows_directory_result = -1;
+  std::string windows_directory = "C:\\WINDOWS";  // empty: the call fails
   unsigned last_directory_size = 0;
   int tray_adds = 0;
   int tray_removes = 0;
@@ -97,13 +93,9 @@ class MemoryDesktop : public Desktop {
 
   WindowRef MainWindow() override { return window; }
   std::string ExecutablePath() override { return executable; }
-  unsigned WindowsDirectory(char* buffer, unsigned size) override {
-    last_directory_size = size;
-    auto length = static_cast<unsigned>(windows_directory.size());
-    if (windows_directory_result >= 0) return static_cast<unsigned>(windows_directory_result);
-    if (length + 1 > size) return length + 1;
-    std::memcpy(buffer, windows_directory.c_str(), length + 1);
-    return length;
+  std::string WindowsDirectory(unsigned buffer_size) override {
+    last_directory_size = buffer_size;
+    return windows_directory.size() < buffer_size ? windows_directory : "";
   }
   void AddTrayIcon() override { ++tray_adds; }
   void RemoveTrayIcon() override { ++tray_removes; }

@@ -65,7 +65,7 @@ TEST(FormCreate, WindowsFolderAsReportedWithFallbacks) {
   EXPECT_EQ(w.desktop.last_directory_size, 200u);
 
   World failed;
-  failed.desktop.windows_directory_result = 0;
+  failed.desktop.windows_directory = "";
   failed.Start();
   EXPECT_EQ(failed.form.WindowsFolder, "c:\\windows");
 
@@ -110,7 +110,7 @@ TEST(FormCreate, HostsFileChoices) {
 
 TEST(FormCreate, FallbackWindowsFolderIsUsedForTheHostsPaths) {
   World w;
-  w.desktop.windows_directory_result = 0;
+  w.desktop.windows_directory = "";
   w.files.Put("c:\\windows\\system32\\drivers\\etc\\hosts", "");
   w.Start();
   EXPECT_EQ(w.form.HostsFile, "c:\\windows\\system32\\drivers\\etc\\hosts");

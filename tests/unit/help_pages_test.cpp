@@ -21,12 +21,13 @@ TEST(HelpPages, OpenTheJoinedPathMaximisedWithTheMainWindow) {
 TEST(HelpPages, ShellFailureGivesEachItsNotice) {
   World w;
   w.Start();
+  // ShellExecute's results as the shell wrapper reads them: below 32 is a failure.
   for (std::intptr_t result : {0, 2, 31}) {
-    w.shell.result = [result](const std::string&) { return result; };
+    w.shell.result = [result](const std::string&) { return host::ShellExecuteSucceeded(result); };
     w.form.HelpFAQ1Click();
     w.form.MoreSoftwareDownloads1Click();
   }
-  w.shell.result = [](const std::string&) { return std::intptr_t{32}; };
+  w.shell.result = [](const std::string&) { return host::ShellExecuteSucceeded(32); };
   w.form.HelpFAQ1Click();
   std::vector<std::string> expected;
   for (int i = 0; i < 3; ++i) {

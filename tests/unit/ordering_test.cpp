@@ -50,7 +50,7 @@ TEST_F(Ordering, SupportLabelsShowTheNoticeFirstThenOpenMailWithTheirSubjects) {
 }
 
 TEST_F(Ordering, NoMailClientNoticeHasNoFullStop) {
-  w.shell.result = [](const std::string&) { return std::intptr_t{31}; };
+  w.shell.result = [](const std::string&) { return false; };
   form.Label3Click();
   EXPECT_EQ(w.Notices().back(),
             std::string("You cannot view this file because you do not have a default email "
@@ -65,7 +65,7 @@ TEST_F(Ordering, OrderPageOpensMaximisedAndItsFailureNoticeIsExact) {
   EXPECT_EQ(w.shell.calls[0].target, kOrderPage);
   EXPECT_EQ(w.shell.calls[0].show, host::kSwShowMaximized);
   EXPECT_TRUE(w.Notices().empty());
-  w.shell.result = [](const std::string&) { return std::intptr_t{0}; };
+  w.shell.result = [](const std::string&) { return false; };
   form.Label9Click();
   EXPECT_EQ(w.Notices(),
             std::vector<std::string>{

@@ -34,7 +34,7 @@ struct World {
   host::MemoryShell shell;
   host::MemoryDesktop desktop;
   CountingOrdering ordering;
-  host::Host host{registry, files, dialogs, shell, desktop};
+  host::Host host{registry, files, dialogs, shell, desktop, desktop};
   TForm1 form{host, ordering};
 
   // An NT-family machine with nothing blocked.

@@ -56,11 +56,11 @@ class Win32FilesTest : public ::testing::Test {
     return names;
   }
   HostsToggle Toggle(bool block) {
-    return ToggleHostsBlock(files_, desktop_, {hosts_, backup_, false}, block);
+    return ToggleHostsBlock(files_, system_, {hosts_, backup_, false}, block);
   }
 
   host::win32::Files files_;
-  host::win32::Desktop desktop_;
+  host::win32::System system_;
   std::string dir_, hosts_, backup_;
 };
 

@@ -53,7 +53,7 @@ class OrderingWindowTest : public ::testing::Test {
   host::MemoryDialogs dialogs;
   host::MemoryShell shell;
   host::MemoryDesktop desktop;
-  host::Host system{registry, files, dialogs, shell, desktop};
+  host::Host system{registry, files, dialogs, shell, desktop, desktop};
   OrderingWindow window{system, nullptr};
 };
 

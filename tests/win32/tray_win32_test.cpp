@@ -49,17 +49,18 @@ TEST(Win32Tray, MainIconHasBothSizesIn16Colours) {
   EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
 }
 
-TEST(Win32Desktop, ExecutablePathIsWholeAndWindowsFolderIsReported) {
-  host::win32::Desktop desktop;
-  std::string path = desktop.ExecutablePath();
+TEST(Win32System, ExecutablePathIsWholeAndWindowsFolderIsReported) {
+  host::win32::System system;
+  std::string path = system.ExecutablePath();
   ASSERT_GT(path.size(), 4u);
   EXPECT_EQ(path.substr(path.size() - 4), ".exe");
-  char buffer[256] = {};
-  unsigned length = desktop.WindowsDirectory(buffer, 200);
-  EXPECT_GT(length, 0u);
-  EXPECT_EQ(std::strlen(buffer), length);
-  EXPECT_TRUE(desktop.IsNtFamily());
-  desktop.FlushDnsCache();  // present or absent, it must not fail
+  char reported[256] = {};
+  ASSERT_GT(GetWindowsDirectoryA(reported, sizeof reported), 0u);
+  EXPECT_EQ(system.WindowsDirectory(200), reported);
+  // A buffer it does not fit: nothing is copied, and nothing is reported.
+  EXPECT_EQ(system.WindowsDirectory(static_cast<unsigned>(std::strlen(reported))), "");
+  EXPECT_TRUE(system.IsNtFamily());
+  system.FlushDnsCache();  // present or absent, it must not fail
 }
 
 }  // namespace

@@ -35,25 +35,7 @@ NOTIFYICONDATAA TrayRemovalRecord(HWND window) {
   return record;
 }
 
-std::string Desktop::ExecutablePath() {
-  // No fixed buffer: the path is read whole, however long.
-  std::string path(MAX_PATH, '\0');
-  while (true) {
-    DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    if (length == 0) return "";
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-unsigned Desktop::WindowsDirectory(char* buffer, unsigned size) {
-  return GetWindowsDirectoryA(buffer, size);
-}
-
-void Desktop::AddTrayIcon() {
+void Tray::AddTrayIcon() {
   if (!icon_) {
     // The module's own MAINICON, at the size the notification area draws.
     icon_.reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON,
@@ -64,20 +46,20 @@ void Desktop::AddTrayIcon() {
   Shell_NotifyIconA(NIM_ADD, &record);
 }
 
-void Desktop::RemoveTrayIcon() {
+void Tray::RemoveTrayIcon() {
   NOTIFYICONDATAA record = TrayRemovalRecord(window_);
   Shell_NotifyIconA(NIM_DELETE, &record);
 }
 
-Point Desktop::CursorPos() {
+Point Tray::CursorPos() {
   POINT at{0, 0};
   if (!GetCursorPos(&at)) return Point{};
   return Point{at.x, at.y};
 }
 
-void Desktop::SetForeground() { SetForegroundWindow(window_); }
+void Tray::SetForeground() { SetForegroundWindow(window_); }
 
-int Desktop::TrackPopup(const std::vector<std::string>& captions, Point at) {
+int Tray::TrackPopup(const std::vector<std::string>& captions, Point at) {
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) return -1;
   for (std::size_t i = 0; i < captions.size(); ++i) {
@@ -90,20 +72,6 @@ int Desktop::TrackPopup(const std::vector<std::string>& captions, Point at) {
   return chosen - 1;
 }
 
-void Desktop::CloseMainWindow() { SendMessageA(window_, WM_CLOSE, 0, 0); }
-
-void Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
-
-bool Desktop::IsNtFamily() { return GetVersion() < 0x80000000u; }
-
-void Desktop::FlushDnsCache() {
-  // Looked up at run time: dnsapi.dll is not on every system.
-  UniqueModule dns(LoadLibraryA("dnsapi.dll"));
-  if (!dns) return;
-  using Flush = BOOL(WINAPI*)();
-  auto flush = reinterpret_cast<Flush>(
-      reinterpret_cast<void*>(GetProcAddress(dns.get(), "DnsFlushResolverCache")));
-  if (flush != nullptr) flush();
-}
+void Tray::CloseMainWindow() { SendMessageA(window_, WM_CLOSE, 0, 0); }
 
 }  // namespace host::win32

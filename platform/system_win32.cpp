@@ -1,0 +1,42 @@
+#include "platform/win32_host.h"
+
+namespace host::win32 {
+
+std::string System::ExecutablePath() {
+  // No fixed buffer: the path is read whole, however long.
+  std::string path(MAX_PATH, '\0');
+  while (true) {
+    DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0) return "";
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string System::WindowsDirectory(unsigned buffer_size) {
+  char buffer[256] = {};
+  if (buffer_size > sizeof buffer) buffer_size = sizeof buffer;
+  UINT length = GetWindowsDirectoryA(buffer, buffer_size);
+  // A length that does not fit is the size needed: nothing was copied.
+  if (length == 0 || length >= buffer_size) return "";
+  return buffer;
+}
+
+void System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+bool System::IsNtFamily() { return GetVersion() < 0x80000000u; }
+
+void System::FlushDnsCache() {
+  // Looked up at run time: dnsapi.dll is not on every system.
+  UniqueModule dns(LoadLibraryA("dnsapi.dll"));
+  if (!dns) return;
+  using Flush = BOOL(WINAPI*)();
+  auto flush = reinterpret_cast<Flush>(
+      reinterpret_cast<void*>(GetProcAddress(dns.get(), "DnsFlushResolverCache")));
+  if (flush != nullptr) flush();
+}
+
+}  // namespace host::win32
