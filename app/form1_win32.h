@@ -8,12 +8,11 @@
 
 namespace quenlox {
 
-class Form1Window : public host::win32::WindowBinding {
+class Form1Window final : public host::win32::WindowBinding {
  public:
   static constexpr char kClassName[] = "TForm1";
 
   Form1Window(TForm1& form, host::Dialogs& dialogs) : form_(form), dialogs_(dialogs) {}
-  virtual ~Form1Window() = default;
 
   // Registers the class and creates the window, which is never shown. False on failure.
   bool Create(HINSTANCE instance);

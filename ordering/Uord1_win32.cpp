@@ -53,7 +53,7 @@ HFONT CreateLayoutFont(const FontSpec& font_spec) {
 }  // namespace
 
 OrderingWindow::OrderingWindow(host::Host& host, HWND owner)
-    : host_(host), owner_(owner), form_(host, *this) {}
+    : host_(host), owner_(owner), form_(host, frame_) {}
 
 OrderingWindow::~OrderingWindow() {
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);

@@ -12,20 +12,32 @@
 
 namespace quenlox {
 
-class OrderingWindow : public FormWindow, public host::win32::WindowBinding {
+class OrderingWindow final : public host::win32::WindowBinding {
  public:
   OrderingWindow(host::Host& host, HWND owner);
-  ~OrderingWindow() override;
+  ~OrderingWindow();
 
   // Creates the window and its controls, shown; false when the system refused.
   bool Create();
   // Runs the window's own modal loop until it is closed or the program ends.
   void RunModal();
-  host::WindowRef Handle() override { return reinterpret_cast<host::WindowRef>(window_); }
-  void Close() override;
+  host::WindowRef Handle() { return reinterpret_cast<host::WindowRef>(window_); }
+  void Close();
   HWND Window() const { return window_; }
 
  private:
+  // The window as TFrmordr1 sees it. A member, not a second base: one base keeps the
+  // executable free of the runtime's support for multiple inheritance.
+  class Frame : public FormWindow {
+   public:
+    explicit Frame(OrderingWindow& window) : window_(window) {}
+    host::WindowRef Handle() override { return window_.Handle(); }
+    void Close() override { window_.Close(); }
+
+   private:
+    OrderingWindow& window_;
+  };
+
   LRESULT Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnCommand(WPARAM wparam);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
@@ -37,6 +49,7 @@ class OrderingWindow : public FormWindow, public host::win32::WindowBinding {
 
   host::Host& host_;
   HWND owner_;
+  Frame frame_{*this};
   TFrmordr1 form_;
   std::vector<host::win32::UniqueFont> fonts_;
   std::vector<std::pair<HWND, const ControlSpec*>> controls_;
