@@ -103,6 +103,6 @@ if [ -s "$work/failed" ]; then
 fi
 pkg=$(sed -n 's/^ \([^ ]*\) : Depends.*/\1/p; s/^E: Unable to locate package \(.*\)/\1/p' \
         "$work/install.log" | head -n 1)
-index=$(grep -m 1 '^E: Failed to fetch' "$work/update.log" 2>/dev/null | awk '{print $4}')
+index=$(grep -m 1 '^E: Failed to fetch' "$work/update.log" 2>/dev/null | awk '{print $5}')
 fail "could not install ${pkg:-${need[*]}}${index:+ (index that failed: $index)}:" \
      "$(grep '^E:' "$work/install.log" | head -n 1)"
