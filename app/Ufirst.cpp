@@ -56,8 +56,22 @@ void TForm1::FormCreate() {
   HostsFile = hosts.hosts;
   HostsBackupFile = hosts.backup;
   hosts_want_loopback_ = hosts.loopback;
-  host_.tray.AddTrayIcon();
-  tray_icon_added_ = true;
+  tray_icon_wanted_ = true;
+  ShowTrayIcon();
+}
+
+void TForm1::ShowTrayIcon() {
+  tray_icon_shown_ = host_.tray.AddTrayIcon();
+  // At logon the notification area may not be ready yet: the timer tries again until it is.
+  host_.tray.SetIconRetryTimer(!tray_icon_shown_);
+}
+
+void TForm1::IconRetryTimer() {
+  if (tray_icon_wanted_ && !tray_icon_shown_) {
+    ShowTrayIcon();
+  } else {
+    host_.tray.SetIconRetryTimer(false);
+  }
 }
 
 void TForm1::RegisterAutoRun(const std::string& path) {
@@ -72,9 +86,9 @@ void TForm1::RegisterAutoRun(const std::string& path) {
 
 void TForm1::TaskbarCreated() {
   // The rebuilt notification area has lost the icon; one left over is replaced, not doubled.
-  if (!tray_icon_added_) return;
+  if (!tray_icon_wanted_) return;
   host_.tray.RemoveTrayIcon();
-  host_.tray.AddTrayIcon();
+  ShowTrayIcon();
 }
 
 void TForm1::TrayNotifyMessage(long mouse_event) {
@@ -170,7 +184,9 @@ void TForm1::DisableMurmurClerk1Click() {
   SetBlockCaption(BlockKind::kBrowserPop, texts::kBrowserPopBlocked);
   BlockBrowserPopClick();
   host_.tray.RemoveTrayIcon();
-  tray_icon_added_ = false;
+  tray_icon_wanted_ = false;
+  tray_icon_shown_ = false;
+  host_.tray.SetIconRetryTimer(false);
   host_.tray.CloseMainWindow();
 }
 

@@ -38,6 +38,8 @@ class TForm1 {
   void FormCreate();
   void TrayNotifyMessage(long mouse_event);
   void TaskbarCreated();
+  // The retry timer's tick: the icon wanted but not yet taken is tried again.
+  void IconRetryTimer();
 
   void RefreshBlockCaptions();
   void SetBlockCaption(BlockKind kind, const std::string& text);
@@ -74,7 +76,11 @@ class TForm1 {
   host::Host& host_;
   OrderingWindows& ordering_;
   bool hosts_want_loopback_ = false;  // the 9x family's hosts file
-  bool tray_icon_added_ = false;
+  void ShowTrayIcon();
+
+  // Wanted from start-up until "Disable"; shown once the notification area took it.
+  bool tray_icon_wanted_ = false;
+  bool tray_icon_shown_ = false;
   // A dialog of the refresh is open: the tray messages of its nested loop open no second one.
   bool file_notice_open_ = false;
   bool refresh_error_open_ = false;

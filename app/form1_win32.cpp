@@ -16,7 +16,26 @@ bool Form1Window::Create(HINSTANCE instance) {
   // A top-level window, not a message-only one: those never see broadcasts.
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, texts::kAppTitle, WS_POPUP, 0, 0, 0, 0,
                             nullptr, nullptr, instance, CreationParameter());
-  return window_ != nullptr;
+  if (window_ == nullptr) return false;
+  AllowTaskbarCreated();
+  return true;
+}
+
+void Form1Window::AllowTaskbarCreated() {
+  // Since Vista the system drops registered messages to a process with more rights than the
+  // shell unless they are let through; older systems have neither call, so both are looked up.
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == nullptr || taskbar_created_ == 0) return;
+  using PerWindow = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using PerProcess = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for the older call
+  if (auto per_window = reinterpret_cast<PerWindow>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))) {
+    per_window(window_, taskbar_created_, kAllow, nullptr);
+  } else if (auto per_process = reinterpret_cast<PerProcess>(
+                 reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
+    per_process(taskbar_created_, kAllow);
+  }
 }
 
 LRESULT Form1Window::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -24,6 +43,8 @@ LRESULT Form1Window::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM l
   switch (message) {
     case host::kTrayNotifyMessage:
       return OnTrayNotify(lparam);
+    case WM_TIMER:
+      return OnTimer(wparam);
     case WM_DESTROY:
       return OnDestroy();
     default:
@@ -38,6 +59,11 @@ LRESULT Form1Window::OnTrayNotify(LPARAM mouse_event) {
 
 LRESULT Form1Window::OnTaskbarCreated() {
   RunGuarded(dialogs_, [&] { form_.TaskbarCreated(); });
+  return 0;
+}
+
+LRESULT Form1Window::OnTimer(WPARAM timer) {
+  if (timer == host::win32::kIconRetryTimer) RunGuarded(dialogs_, [&] { form_.IconRetryTimer(); });
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/Ufirst.h"
+#include "platform/win32_host.h"
 #include "platform/window_binding_win32.h"
 
 namespace quenlox {
@@ -22,6 +23,8 @@ class Form1Window final : public host::win32::WindowBinding {
   LRESULT Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT OnTrayNotify(LPARAM mouse_event);
   LRESULT OnTaskbarCreated();
+  LRESULT OnTimer(WPARAM timer);
+  void AllowTaskbarCreated();
   LRESULT OnDestroy();
 
   TForm1& form_;

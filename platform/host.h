@@ -149,8 +149,11 @@ class Tray {
  public:
   virtual ~Tray() = default;
   virtual WindowRef MainWindow() = 0;
-  virtual void AddTrayIcon() = 0;
+  // False when the notification area did not take the icon (not ready yet at logon).
+  virtual bool AddTrayIcon() = 0;
   virtual void RemoveTrayIcon() = 0;
+  // While on, the timer asks TForm1 every few seconds to try the icon again.
+  virtual void SetIconRetryTimer(bool on) = 0;
   virtual Point CursorPos() = 0;
   virtual void SetForeground() = 0;
   // Shows a menu with its top-left corner at `at`; the index chosen, or -1 when none was.

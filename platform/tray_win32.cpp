@@ -35,7 +35,7 @@ NOTIFYICONDATAA TrayRemovalRecord(HWND window) {
   return record;
 }
 
-void Tray::AddTrayIcon() {
+bool Tray::AddTrayIcon() {
   if (!icon_) {
     // The module's own MAINICON, at the size the notification area draws.
     icon_.reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON,
@@ -43,12 +43,20 @@ void Tray::AddTrayIcon() {
                                               GetSystemMetrics(SM_CYSMICON), 0)));
   }
   NOTIFYICONDATAA record = TrayRecord(window_, icon_.get());
-  Shell_NotifyIconA(NIM_ADD, &record);
+  return Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
 }
 
 void Tray::RemoveTrayIcon() {
   NOTIFYICONDATAA record = TrayRemovalRecord(window_);
   Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+void Tray::SetIconRetryTimer(bool on) {
+  if (on) {
+    SetTimer(window_, kIconRetryTimer, kIconRetryMs, nullptr);
+  } else {
+    KillTimer(window_, kIconRetryTimer);
+  }
 }
 
 Point Tray::CursorPos() {

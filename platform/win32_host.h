@@ -51,13 +51,18 @@ class Shell : public host::Shell {
 NOTIFYICONDATAA TrayRecord(HWND window, HICON icon);
 NOTIFYICONDATAA TrayRemovalRecord(HWND window);
 
+// The timer that retries the tray icon: its id, and how often it fires.
+constexpr UINT_PTR kIconRetryTimer = 1;
+constexpr UINT kIconRetryMs = 3000;
+
 class Tray : public host::Tray {
  public:
   void Attach(HWND window) { window_ = window; }
 
   WindowRef MainWindow() override { return reinterpret_cast<WindowRef>(window_); }
-  void AddTrayIcon() override;
+  bool AddTrayIcon() override;
   void RemoveTrayIcon() override;
+  void SetIconRetryTimer(bool on) override;
   Point CursorPos() override;
   void SetForeground() override;
   int TrackPopup(const std::vector<std::string>& captions, Point at) override;

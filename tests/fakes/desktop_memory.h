@@ -81,6 +81,8 @@ class MemoryDesktop : public Tray, public System {
   std::string windows_directory = "C:\\WINDOWS";  // empty: the call fails
   unsigned last_directory_size = 0;
   int tray_adds = 0;
+  std::deque<bool> tray_add_results;  // what the next adds give; taken once they run out
+  bool retry_timer = false;
   int tray_removes = 0;
   int foreground_calls = 0;
   bool closed = false;
@@ -97,8 +99,15 @@ class MemoryDesktop : public Tray, public System {
     last_directory_size = buffer_size;
     return windows_directory.size() < buffer_size ? windows_directory : "";
   }
-  void AddTrayIcon() override { ++tray_adds; }
+  bool AddTrayIcon() override {
+    ++tray_adds;
+    if (tray_add_results.empty()) return true;
+    bool taken = tray_add_results.front();
+    tray_add_results.pop_front();
+    return taken;
+  }
   void RemoveTrayIcon() override { ++tray_removes; }
+  void SetIconRetryTimer(bool on) override { retry_timer = on; }
   Point CursorPos() override { return cursor; }
   void SetForeground() override { ++foreground_calls; }
   int TrackPopup(const std::vector<std::string>& captions, Point at) override {

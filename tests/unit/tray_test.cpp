@@ -85,6 +85,31 @@ TEST(TaskbarCreated, PutsTheIconBackOnceWithoutDoubling) {
   EXPECT_EQ(w.desktop.tray_removes, 2);  // each re-add drops a survivor first
 }
 
+TEST(TrayIcon, ANotificationAreaNotReadyAtLogonIsRetriedUntilItTakesTheIcon) {
+  World w;
+  w.TypicalNt();
+  w.desktop.tray_add_results = {false, false};
+  w.Start();
+  EXPECT_TRUE(w.desktop.retry_timer);
+  w.form.IconRetryTimer();
+  EXPECT_TRUE(w.desktop.retry_timer);
+  w.form.IconRetryTimer();  // taken now
+  EXPECT_FALSE(w.desktop.retry_timer);
+  w.form.IconRetryTimer();  // a tick already queued adds nothing
+  EXPECT_EQ(w.desktop.tray_adds, 3);
+
+  // The shell restarts while the icon is wanted but not taken: it is tried, and retried.
+  World early;
+  early.TypicalNt();
+  early.desktop.tray_add_results = {false, false};
+  early.Start();
+  early.form.TaskbarCreated();
+  EXPECT_TRUE(early.desktop.retry_timer);
+  early.form.TaskbarCreated();
+  EXPECT_FALSE(early.desktop.retry_timer);
+  EXPECT_EQ(early.desktop.tray_adds, 3);
+}
+
 TEST(TaskbarCreated, AfterDisableTheIconStaysAway) {
   World w;
   w.TypicalNt();
@@ -93,7 +118,9 @@ TEST(TaskbarCreated, AfterDisableTheIconStaysAway) {
   w.Click(TForm1::kRightButtonDown, 0);
   int adds = w.desktop.tray_adds;
   w.form.TaskbarCreated();
+  w.form.IconRetryTimer();
   EXPECT_EQ(w.desktop.tray_adds, adds);
+  EXPECT_FALSE(w.desktop.retry_timer);
 }
 
 }  // namespace
