@@ -8,6 +8,7 @@
 #include "platform/win32_host.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  host::win32::LeaveTheProgramFolderOutOfTheDllSearch();
   host::win32::Registry registry;
   host::win32::Files files;
   host::win32::Dialogs dialogs;

@@ -12,6 +12,7 @@ enum ExitCode { kLifted = 0, kNotAllLifted = 1, kCrashed = 2 };
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  host::win32::LeaveTheProgramFolderOutOfTheDllSearch();
   try {
     host::win32::Registry registry;
     host::win32::Files files;

@@ -81,6 +81,12 @@ add_executable(win32_tests
 target_link_libraries(win32_tests PRIVATE quenlox_win32 quenlox_memory gtest_main)
 target_link_options(win32_tests PRIVATE ${QUENLOX_STATIC_LINK})
 
+# A dnsapi.dll to plant beside the program: the end-to-end tests check it is never loaded.
+add_library(planted_dnsapi SHARED tests/e2e/planted_dll.cpp)
+set_target_properties(planted_dnsapi PROPERTIES OUTPUT_NAME dnsapi PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_link_options(planted_dnsapi PRIVATE ${QUENLOX_STATIC_LINK})
+
 add_executable(e2e_driver tests/e2e/driver.cpp)
 target_link_libraries(e2e_driver PRIVATE ${QUENLOX_WIN32_LIBS})
 target_link_options(e2e_driver PRIVATE ${QUENLOX_STATIC_LINK} -mconsole)
@@ -107,6 +113,7 @@ add_test(NAME unit_under_wine COMMAND ${RUN_IN_WINE} $<TARGET_FILE:unit_tests>)
 add_test(NAME win32_in_process COMMAND ${RUN_IN_WINE} $<TARGET_FILE:win32_tests>)
 add_test(NAME e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
   python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py --exe $<TARGET_FILE:quenlox> --setup ${QUENLOX_SETUP} --driver $<TARGET_FILE:e2e_driver>
+  --planted-dll $<TARGET_FILE:planted_dnsapi>
   --shots ${CMAKE_BINARY_DIR}/screenshots)
 add_test(NAME kill_test COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/with_session.sh ${WINE_TEMPLATE}
   python3 ${CMAKE_SOURCE_DIR}/tests/e2e/kill_test.py --exe $<TARGET_FILE:quenlox>

@@ -73,6 +73,10 @@ class Tray : public host::Tray {
   UniqueIcon icon_;
 };
 
+// At start: DLLs loaded by name come from the system folder only, never from the current or
+// the program's folder (a download folder may hold planted ones). Where the system offers it.
+void LeaveTheProgramFolderOutOfTheDllSearch();
+
 class System : public host::System {
  public:
   std::string ExecutablePath() override;

@@ -4,7 +4,8 @@ key presses (xdotool), watched through screenshots, the registry and a driver pr
 windows and dialogs from outside. Run through tests/wine/with_session.sh, which gives this run its
 own prefix and display; each scenario starts from a fresh desktop and fresh settings.
 
-    e2e.py --exe quenlox.exe --setup setup.exe --driver e2e_driver.exe --shots DIR [scenario ...]
+    e2e.py --exe quenlox.exe --setup setup.exe --driver e2e_driver.exe --shots DIR
+           --planted-dll dnsapi.dll [scenario ...]
 """
 import argparse
 import os
@@ -256,9 +257,12 @@ class Desktop:
     def key(self, name):
         subprocess.run(["xdotool", "key", name], check=True)
 
-    def start(self, exe):
+    def start(self, exe, dll_overrides=None):
+        env = dict(os.environ)
+        if dll_overrides:
+            env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + dll_overrides
         process = subprocess.Popen(["wine", self.windows_path(exe)], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+                                   stderr=subprocess.DEVNULL, env=env)
         self.processes.append(process)
         return process
 
@@ -293,8 +297,8 @@ class Desktop:
             return int(code) if code.isdigit() else None
         return exit_code
 
-    def start_and_wait_icon(self, exe, icons=1):
-        self.start(exe)
+    def start_and_wait_icon(self, exe, icons=1, dll_overrides=None):
+        self.start(exe, dll_overrides)
         return wait_for("%d tray icon(s)" % icons,
                         lambda: (lambda found: found if len(found) == icons else None)(
                             self.tray_icons()), timeout=30)[0]
@@ -546,6 +550,25 @@ def disable_while_ordering_window_is_open_ends_the_process(d):
     check(not d.windows("TFrmordr1"), "the ordering window is gone too")
 
 
+@scenario
+def a_dnsapi_planted_beside_the_program_is_never_loaded(d):
+    exe = d.install(INSTALL)
+    folder = os.path.dirname(exe)
+    shutil.copy(d.args.planted_dll, os.path.join(folder, "dnsapi.dll"))
+    mark = os.path.join(folder, "dnsapi-was-loaded")
+    # Wine loads its own dnsapi even when one lies beside the program; "n,b" makes it search for
+    # a native one as Windows does, without which this scenario could not fail.
+    icon = d.start_and_wait_icon(exe, dll_overrides="dnsapi=n,b")
+    d.menu_item(icon, 1, 1)  # block the in-line ads: the DNS cache is flushed afterwards
+    notice = d.wait_dialog(TITLE)
+    d.press(notice, "Return")
+    d.wait_no_dialog()
+    d.menu_item(icon, 1, 1)  # and unblock
+    wait_for("the original hosts file", lambda: d.read_hosts() == ORIGINAL_HOSTS)
+    time.sleep(1)
+    check(not os.path.exists(mark), "the dnsapi.dll planted beside the program was loaded")
+
+
 def exported_run_value(d):
     """The Run value as regedit exports it (UTF-16), so letters beyond ASCII survive."""
     export = os.path.join(d.drive_c, "run-export.reg")
@@ -649,6 +672,7 @@ def main():
     parser.add_argument("--setup", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--shots", required=True)
+    parser.add_argument("--planted-dll", required=True)
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
     desktop = Desktop(args)
