@@ -1,5 +1,6 @@
-// Lifting every block the program may have left, for the uninstaller: the system goes back to
-// how it was before, and a setting the user chose himself is left alone.
+// What the uninstaller lifts: the in-line block, which carries the program's own marker. The
+// registry blocks stay: "Disable Quenlox", which must run before the uninstaller will, lifted
+// them, and "Start" = 4 and "1400" = 3 are also what the system and the browser set themselves.
 #pragma once
 
 #include "platform/host.h"
@@ -7,15 +8,12 @@
 namespace quenlox {
 
 struct LiftResult {
-  bool window_pop_lifted = false;
-  bool browser_pop_lifted = false;
   bool in_line_lifted = false;
-  bool failed = false;  // something blocked could not be lifted, or the hosts file not read
+  bool failed = false;  // the block could not be taken out, or the hosts file not read
 };
 
-// "Start" goes back to 3 only where it is 4, "1400" back to 0 only where it is 3, and the in-line
-// block comes out exactly as the program's own unblock takes it out. Shows nothing.
-LiftResult LiftAllBlocks(host::RegistryApi& registry, host::FileSystem& files,
-                         host::System& system);
+// The in-line block comes out as the program's own unblock takes it out, wherever its lines
+// now stand. Shows nothing.
+LiftResult LiftInLineBlock(host::FileSystem& files, host::System& system);
 
 }  // namespace quenlox

@@ -10,7 +10,7 @@ namespace {
 class LiftBlocks : public ::testing::Test {
  protected:
   void SetUp() override { w.TypicalNt(); }
-  LiftResult Lift() { return LiftAllBlocks(w.registry, w.files, w.desktop); }
+  LiftResult Lift() { return LiftInLineBlock(w.files, w.desktop); }
   void BlockInLine() {
     w.Start();
     w.Click(TForm1::kLeftButtonDown, 1);
@@ -18,40 +18,6 @@ class LiftBlocks : public ::testing::Test {
   }
   World w;
 };
-
-TEST_F(LiftBlocks, PutsBackOnlyTheNumbersBlockingWrites) {
-  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 4);
-  w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", 3);
-  const LiftResult lifted = Lift();
-  EXPECT_TRUE(lifted.window_pop_lifted && lifted.browser_pop_lifted);
-  EXPECT_FALSE(lifted.failed);
-  EXPECT_EQ(w.StartValue(), 3u);
-  EXPECT_EQ(w.Policy(), 0u);
-
-  // The user's own choices: an automatic service, a prompting zone.
-  w.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 2);
-  w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", 1);
-  EXPECT_FALSE(Lift().window_pop_lifted);
-  EXPECT_EQ(w.StartValue(), 2u);
-  EXPECT_EQ(w.Policy(), 1u);
-  EXPECT_EQ(w.registry.OpenHandles(), 0u);
-}
-
-TEST_F(LiftBlocks, MissingOrForeignValuesAreLeftAlone) {
-  w.registry.DeleteValue(host::kHkeyLocalMachine, kMessengerKey, "Start");
-  w.registry.SetString(host::kHkeyCurrentUser, kZoneKey, "1400", "3");
-  const LiftResult lifted = Lift();
-  EXPECT_FALSE(lifted.window_pop_lifted || lifted.browser_pop_lifted || lifted.failed);
-  EXPECT_FALSE(w.registry.GetDword(host::kHkeyLocalMachine, kMessengerKey, "Start"));
-  EXPECT_TRUE(w.dialogs.shown.empty());
-}
-
-TEST_F(LiftBlocks, ARefusedWriteIsAFailure) {
-  w.registry.SetDword(host::kHkeyCurrentUser, kZoneKey, "1400", 3);
-  w.registry.RefuseWrites(host::kHkeyCurrentUser, kZoneKey);
-  EXPECT_TRUE(Lift().failed);
-  EXPECT_EQ(w.Policy(), 3u);
-}
 
 TEST_F(LiftBlocks, InLineComesOutAsTheProgramsOwnUnblockTakesIt) {
   const std::string original = w.files.Data(kNtHosts);
@@ -93,10 +59,8 @@ TEST_F(LiftBlocks, ALockedHostsFileIsAFailureAndStaysBlocked) {
 
 TEST_F(LiftBlocks, NoHostsFileIsNoFailure) {
   World none;
-  none.registry.SetDword(host::kHkeyLocalMachine, kMessengerKey, "Start", 4);
-  const LiftResult lifted = LiftAllBlocks(none.registry, none.files, none.desktop);
-  EXPECT_TRUE(lifted.window_pop_lifted);
-  EXPECT_FALSE(lifted.failed);
+  const LiftResult lifted = LiftInLineBlock(none.files, none.desktop);
+  EXPECT_FALSE(lifted.in_line_lifted || lifted.failed);
   EXPECT_TRUE(none.files.Paths().empty());
 }
 
