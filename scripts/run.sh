@@ -22,13 +22,24 @@ wine_session "$template" || exit 1
 wine "$(winepath -w "$exe")" >/dev/null 2>&1 &
 shot=$build/screenshots/run-left-click-menu.png
 mkdir -p "$(dirname "$shot")"
-for i in $(seq 1 60); do
+# The icon sits at the right end of the taskbar; a left click there opens the menu. Two of its
+# pixels, black and blue: an X screen without the Wine desktop yet is all black.
+frame=$_WINE_SESSION_DIR/frame.ppm
+pixel() { convert "$frame" -crop "1x1+$1+$2" -format '%[hex:p{0,0}]' info: 2>/dev/null; }
+icon_shown() {
+  import -window root -depth 8 "$frame" 2>/dev/null &&
+    [ "$(pixel 1007 751)" = "000000" ] && [ "$(pixel 1009 753)" = "0000FF" ]
+}
+# A first start of the Wine desktop can take a minute on a busy machine.
+for i in $(seq 1 360); do
+  icon_shown && break
   sleep 0.5
-  # The icon sits at the right end of the taskbar; a left click there opens the menu.
-  if [ "$(convert <(import -window root -depth 8 ppm:-) -crop 1x1+1007+751 -format '%[hex:p{0,0}]' info: 2>/dev/null)" = "000000" ]; then
-    break
-  fi
 done
+if ! icon_shown; then
+  import -window root "$shot"
+  echo "The icon did not appear within three minutes. Screenshot of the desktop: $shot" >&2
+  exit 1
+fi
 xdotool mousemove 1014 758 click 1
 sleep 1
 import -window root "$shot"
