@@ -222,7 +222,8 @@ HWND WaitForWindow(const char* cls, bool with_icon, DWORD timeout_ms) {
 }
 
 int ToggleAndKill(int item, int delay_ms) {
-  HWND form = WaitForWindow("TForm1", true, 20000);
+  // A start on a busy machine can take most of a minute (see the start-up scenario's times).
+  HWND form = WaitForWindow("TForm1", true, 60000);
   if (form == nullptr) return 1;
   DWORD pid = 0;
   GetWindowThreadProcessId(form, &pid);

@@ -60,10 +60,12 @@ def run_round(args, rng, etc, old, protect):
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         result = subprocess.run(["wine", driver, "toggle-and-kill", str(IN_LINE_ITEM),
                                  str(delay_ms)], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-        program.wait(timeout=60)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
         if result.returncode != 0:
+            program.kill()  # the driver may not have reached it
+            program.wait(timeout=60)
             raise RuntimeError("the driver could not choose the item")
+        program.wait(timeout=60)
         with open(hosts, "rb") as f:
             content = f.read()
         if os.path.exists(backup):
