@@ -100,7 +100,8 @@ class Desktop:
     def wine(self, *argv, timeout=60, check_rc=False):
         result = subprocess.run(["wine"] + list(argv), capture_output=True, timeout=timeout)
         if check_rc and result.returncode != 0:
-            raise Failure("wine %s failed: %s" % (argv, result.stderr.decode(errors="replace")))
+            raise Failure("wine %s failed with %d: %s" % (argv, result.returncode,
+                                                         result.stderr.decode(errors="replace")))
         return result
 
     def driver(self, *argv, timeout=30):
@@ -330,6 +331,11 @@ class Desktop:
             except subprocess.TimeoutExpired:
                 process.kill()
         self.processes = []
+        # The first Wine program after the kill starts a new Wine server, and one started while
+        # the old one is still going away can fail: the settings are written once it answers.
+        wait_for("the Wine server to answer",
+                 lambda: self.wine("reg", "query", RUN.rsplit("\\", 1)[0]).returncode == 0,
+                 timeout=60)
         self.write_hosts(ORIGINAL_HOSTS)
         for name in ("hosts.sav", "hosts.quenlox-new"):
             path = os.path.join(os.path.dirname(self.hosts_path()), name)
