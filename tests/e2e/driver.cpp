@@ -224,20 +224,22 @@ HWND WaitForWindow(const char* cls, bool with_icon, DWORD timeout_ms) {
 int ToggleAndKill(int item, int delay_ms) {
   // A start on a busy machine can take most of a minute (see the start-up scenario's times).
   HWND form = WaitForWindow("TForm1", true, 60000);
-  if (form == nullptr) return 1;
+  if (form == nullptr) return 3;
   DWORD pid = 0;
   GetWindowThreadProcessId(form, &pid);
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
   if (process == nullptr) return 1;
   PostMessageA(form, WM_USER + 10, 0, WM_LBUTTONDOWN);
   HWND menu = WaitForWindow("#32768", false, 10000);
-  int status = 1;
+  int status = 4;
   if (menu != nullptr) {
     // The menu's own loop reads the keys posted to it; keys typed on the display may go astray.
     for (int i = 0; i <= item; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
     Sleep(static_cast<DWORD>(delay_ms));
     status = 0;
+  } else {
+    Dialogs();  // what opened instead of the menu
   }
   TerminateProcess(process, 9);
   WaitForSingleObject(process, 10000);

@@ -15,6 +15,7 @@ import random
 import stat
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
@@ -48,6 +49,7 @@ def run_round(args, rng, etc, old, protect):
     exe, driver = winpath(args.exe), winpath(args.driver)
     label = "read-only" if protect else "plain"
     failures = []
+    missed = []  # toggles whose menu item the driver could not choose
 
     def fail(message):
         failures.append(message)
@@ -58,13 +60,20 @@ def run_round(args, rng, etc, old, protect):
             set_read_only(hosts, True)  # a kill between its two attribute writes may lose it
         program = subprocess.Popen(["wine", exe], stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        result = subprocess.run(["wine", driver, "toggle-and-kill", str(IN_LINE_ITEM),
-                                 str(delay_ms)], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+        # A file, not a pipe: the program could hold a pipe open.
+        with tempfile.TemporaryFile() as said:
+            result = subprocess.run(["wine", driver, "toggle-and-kill", str(IN_LINE_ITEM),
+                                     str(delay_ms)], stdin=subprocess.DEVNULL, stdout=said,
+                                    stderr=subprocess.DEVNULL, timeout=180)
+            said.seek(0)
+            shown = said.read().decode("latin-1")
         if result.returncode != 0:
+            # The toggle did not happen; what stood in the way (the dialogs open instead of the
+            # menu) is printed, and the round goes on with the file as it is.
             program.kill()  # the driver may not have reached it
-            program.wait(timeout=60)
-            raise RuntimeError("the driver could not choose the item")
+            missed.append("%s; %r" % (
+                {3: "no icon", 4: "no menu"}.get(result.returncode, result.returncode), shown))
+            print("the driver could not choose the item: " + missed[-1], flush=True)
         program.wait(timeout=60)
         with open(hosts, "rb") as f:
             content = f.read()
@@ -114,9 +123,12 @@ def run_round(args, rng, etc, old, protect):
                                        50.0), 3000.0)
         state = after
     print("%s hosts file: kills while blocking: %d, while unblocking: %d; %d of them after the "
-          "swap, %d inside the write (a temporary file left); %d finished toggles checked; %.0f s"
-          % (label, kills["block"], kills["unblock"], changed, inside, checks,
+          "swap, %d inside the write (a temporary file left); %d finished toggles checked; "
+          "%d toggles the driver could not start; %.0f s"
+          % (label, kills["block"], kills["unblock"], changed, inside, checks, len(missed),
              time.time() - started), flush=True)
+    if len(missed) > 3:
+        fail("the driver could not start %d toggles" % len(missed))
     if changed == 0 or changed == sum(kills.values()):
         fail("the kills did not spread over the rewrite")
     if inside == 0:
