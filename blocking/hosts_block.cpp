@@ -1,5 +1,7 @@
 #include "blocking/hosts_block.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <unordered_set>
@@ -22,8 +24,46 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 struct Line {
   std::string_view text;
-  std::string_view end;  // CRLF, LF, CR, or empty for a last line without one
+  std::string_view end;  // CRLF, LF or CR, or empty for a last line without one
 };
+
+// Word-at-a-time scanning: the C library's memchr is a byte loop on some systems, and a hosts file
+// of many megabytes is scanned on every toggle.
+using Word = std::uintptr_t;
+constexpr Word kOnes = ~Word{0} / 255;
+constexpr Word kHighs = kOnes << 7;
+
+// The high bit of each byte of `w` below `n` (n <= 128) is set; so may be those of a few bytes
+// after the first such byte, never those before it.
+constexpr Word BytesBelow(Word w, unsigned n) { return (w - kOnes * n) & ~w & kHighs; }
+constexpr Word BytesEqual(Word w, char c) {
+  return BytesBelow(w ^ (kOnes * static_cast<unsigned char>(c)), 1);
+}
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the lowest");
+std::size_t FirstMarked(Word marks) {
+  return static_cast<std::size_t>(__builtin_ctzll(static_cast<unsigned long long>(marks))) / 8;
+}
+
+// The first byte in [p, end) that `marks` marks, or `end`.
+template <typename Marks>
+const char* FindFirst(const char* p, const char* end, Marks marks) {
+  Word word;
+  for (; end - p >= static_cast<std::ptrdiff_t>(sizeof word); p += sizeof word) {
+    std::memcpy(&word, p, sizeof word);
+    if (Word found = marks(word)) return p + FirstMarked(found);
+  }
+  // The tail, padded with bytes that no search here looks for.
+  if (p == end) return end;
+  word = ~Word{0};
+  std::memcpy(&word, p, static_cast<std::size_t>(end - p));
+  Word found = marks(word);
+  return found ? std::min(end, p + FirstMarked(found)) : end;
+}
+
+const char* FindLineEnd(const char* p, const char* end) {
+  return FindFirst(p, end, [](Word w) { return BytesEqual(w, '\n') | BytesEqual(w, '\r'); });
+}
 
 // Lines ended by CRLF, LF or CR: editors, Unix tools and sync tools leave any of them.
 class Lines {
@@ -32,22 +72,50 @@ class Lines {
   bool Next(Line* line) {
     if (pos_ >= text_.size()) return false;
     const char* start = text_.data() + pos_;
-    const std::size_t rest = text_.size() - pos_;
-    const void* lf = std::memchr(start, '\n', rest);
-    std::size_t eol = lf ? static_cast<const char*>(lf) - start : rest;
-    if (const void* cr = std::memchr(start, '\r', eol)) eol = static_cast<const char*>(cr) - start;
-    std::size_t end = eol;
-    if (end < rest) end += (start[end] == '\r' && end + 1 < rest && start[end + 1] == '\n') ? 2 : 1;
-    line->text = std::string_view(start, eol);
-    line->end = std::string_view(start + eol, end - eol);
-    pos_ += end;
+    const char* end = text_.data() + text_.size();
+    const char* eol = FindLineEnd(start, end);
+    const char* next = eol;
+    if (next < end) next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
+    line->text = std::string_view(start, eol - start);
+    line->end = std::string_view(eol, next - eol);
+    pos_ = next - text_.data();
     return true;
   }
+  std::size_t Position() const { return pos_; }
+  void SkipTo(std::size_t pos) { pos_ = pos; }
 
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
 };
+
+// Every line the block writes, but the generated ones, starts so.
+constexpr std::string_view kOwnLineStart = texts::kHostsOwnLineStart;
+static_assert(
+    std::string_view(texts::kHostsMarkerLine).substr(0, kOwnLineStart.size()) == kOwnLineStart &&
+    std::string_view(texts::kHostsSectionBegin).substr(0, kOwnLineStart.size()) == kOwnLineStart &&
+    std::string_view(texts::kHostsSectionBeginAfterAddedBreak).substr(0, kOwnLineStart.size()) ==
+        kOwnLineStart &&
+    std::string_view(texts::kHostsSectionEnd).substr(0, kOwnLineStart.size()) == kOwnLineStart);
+
+// The start of the first line at or after `from` that starts as the block's own lines do, or
+// npos. It looks for the product word's first letter, rare in a hosts file, not at every line.
+std::size_t FindOwnLineStart(std::string_view text, std::size_t from) {
+  constexpr std::size_t kKeyAt = 2;  // after "# "
+  constexpr char kKey = kOwnLineStart[kKeyAt];
+  if (from > text.size() || text.size() - from < kOwnLineStart.size())
+    return std::string_view::npos;
+  const char* const end = text.data() + text.size();
+  for (const char* p = text.data() + from + kKeyAt; p < end; ++p) {
+    p = FindFirst(p, end, [](Word w) { return BytesEqual(w, kKey); });
+    if (p == end) break;
+    const std::size_t at = static_cast<std::size_t>(p - text.data()) - kKeyAt;
+    if (text.compare(at, kOwnLineStart.size(), kOwnLineStart) == 0 &&
+        (at == 0 || text[at - 1] == '\n' || text[at - 1] == '\r'))
+      return at;
+  }
+  return std::string_view::npos;
+}
 
 enum class OwnLine { kNone, kMarker, kBegin, kBeginAfterAddedBreak, kEnd };
 
@@ -74,10 +142,13 @@ bool IsGeneratedLine(std::string_view text) {
   return false;
 }
 
-// True when the section whose begin line was just read has an end line before the next section.
-bool SectionHasEnd(Lines lines) {
-  Line line;
-  while (lines.Next(&line)) {
+// True when the section whose begin line ends before `from` has an end line before the next
+// section.
+bool SectionHasEnd(std::string_view text, std::size_t from) {
+  for (std::size_t at = FindOwnLineStart(text, from); at != std::string_view::npos;
+       at = FindOwnLineStart(text, at + 1)) {
+    Line line;
+    Lines(text.substr(at)).Next(&line);
     OwnLine own = Classify(line.text);
     if (own == OwnLine::kEnd) return true;
     if (own == OwnLine::kBegin || own == OwnLine::kBeginAfterAddedBreak) return false;
@@ -152,29 +223,35 @@ class ListedNames {
 };
 
 // The listed names that the file's own entries map already, whatever the address. Only listed
-// names are kept, so a large file costs no allocation per name.
+// names are kept, so a large file costs no allocation per name. One pass that stops only at
+// blanks, line ends and comments.
 std::unordered_set<std::string_view> MappedListedNames(std::string_view content,
                                                        const ListedNames& listed) {
   std::unordered_set<std::string_view> mapped;
   std::string scratch;
-  Lines lines(content);
-  Line line;
-  while (lines.Next(&line)) {
-    std::string_view entry = line.text.substr(0, line.text.find('#'));
-    bool first = true;
-    std::size_t pos = 0;
-    while (pos < entry.size()) {
-      while (pos < entry.size() && IsBlank(entry[pos])) ++pos;
-      std::size_t end = pos;
-      while (end < entry.size() && !IsBlank(entry[end])) ++end;
-      if (end == pos) break;
+  const char* const end = content.data() + content.size();
+  const char* token = content.data();
+  bool first = true;     // the token is a line's address
+  bool comment = false;  // the rest of the line is
+  for (const char* p = token;; ++p) {
+    p = FindFirst(p, end, [](Word w) { return BytesBelow(w, ' ' + 1) | BytesEqual(w, '#'); });
+    const char c = p < end ? *p : '\n';
+    // Other control characters are a name's own bytes, as any byte but a blank.
+    if (!IsBlank(c) && c != '#' && c != '\n' && c != '\r') continue;
+    if (!comment && p > token) {
       if (!first) {
-        std::string_view found = listed.Find(entry.substr(pos, end - pos), scratch);
+        std::string_view found = listed.Find(std::string_view(token, p - token), scratch);
         if (!found.empty()) mapped.insert(found);
       }
       first = false;
-      pos = end;
     }
+    if (c == '#') comment = true;
+    if (c == '\n' || c == '\r') {
+      first = true;
+      comment = false;
+    }
+    if (p == end) break;
+    token = p + 1;
   }
   return mapped;
 }
@@ -286,7 +363,16 @@ Pieces UnblockedPieces(std::string_view blocked) {
   std::size_t added_break_at = std::string::npos;
   Lines lines(text);
   Line line;
-  while (lines.Next(&line)) {
+  while (true) {
+    // Outside a section only lines that start as the block's own may go: the bytes before the
+    // next one are kept whole.
+    if (where == Where::kOutside) {
+      const std::size_t from = lines.Position();
+      const std::size_t to = std::min(FindOwnLineStart(text, from), text.size());
+      out.Add(text.substr(from, to - from));
+      lines.SkipTo(to);
+    }
+    if (!lines.Next(&line)) break;
     switch (Classify(line.text)) {
       case OwnLine::kMarker:
         continue;
@@ -294,7 +380,7 @@ Pieces UnblockedPieces(std::string_view blocked) {
       case OwnLine::kBeginAfterAddedBreak:
         added_break_at =
             Classify(line.text) == OwnLine::kBeginAfterAddedBreak ? out.size() : std::string::npos;
-        where = SectionHasEnd(lines) ? Where::kSection : Where::kSectionWithoutEnd;
+        where = SectionHasEnd(text, lines.Position()) ? Where::kSection : Where::kSectionWithoutEnd;
         continue;
       case OwnLine::kEnd:
         where = Where::kOutside;

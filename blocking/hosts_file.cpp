@@ -46,7 +46,7 @@ host::FsStatus RetryWhileShared(host::System& system, F operation) {
   return status;
 }
 
-// A leftover may carry any attributes; a read-only one would refuse the delete.
+// A leftover or an old hosts.sav may carry any attributes; a read-only one would refuse the delete.
 void RemoveLeftover(host::FileSystem& files, const std::string& path) {
   std::uint32_t attributes = 0;
   if (files.GetAttributes(path, &attributes) != host::FsStatus::kOk) return;
@@ -139,6 +139,15 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
   return swapped ? Write::kDone : Write::kFailed;
 }
 
+// hosts.sav becomes a second name of the unblocked file where the volume has them: nothing is
+// copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
+bool SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
+                  const std::string& backup, std::string_view original) {
+  RemoveLeftover(files, backup);
+  if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk) return true;
+  return ReplaceFileContent(files, system, backup, {original}, nullptr, nullptr) == Write::kDone;
+}
+
 }  // namespace
 
 HostsProbe ProbeHostsFile(host::FileSystem& files, const std::string& path) {
@@ -198,9 +207,7 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
     const Pieces updated = blocked ? blocked->pieces() : unblocked;
     if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
-    if (blocked && !carries_block &&
-        ReplaceFileContent(files, system, paths.backup, {original}, nullptr, nullptr) !=
-            Write::kDone)
+    if (blocked && !carries_block && !SaveOriginal(files, system, hosts, paths.backup, original))
       return HostsToggle::kFailed;
     switch (ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped)) {
       case Write::kDone:

@@ -25,7 +25,7 @@ FsStatus StatusOf(DWORD error) {
 
 FsStatus Result(BOOL ok) { return ok ? FsStatus::kOk : StatusOf(GetLastError()); }
 
-// Looked up at run time: neither exists on the 9x family, which must still load the program.
+// Looked up at run time: none exists on the 9x family, which must still load the program.
 template <typename F>
 F Kernel32(const char* name) {
   HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
@@ -34,6 +34,7 @@ F Kernel32(const char* name) {
 }
 using ReplaceFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
 using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+using CreateHardLinkFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES);
 
 // Gives `to` the owner, group and access list of `from`. True also where files have no security
 // (the 9x family); false where this process may not give that owner.
@@ -178,6 +179,12 @@ FsStatus Files::Replace(const std::string& source, const std::string& target) {
 
 FsStatus Files::Rename(const std::string& source, const std::string& target) {
   return Result(MoveFileA(source.c_str(), target.c_str()));
+}
+
+FsStatus Files::Link(const std::string& existing, const std::string& link) {
+  auto create_hard_link = Kernel32<CreateHardLinkFn>("CreateHardLinkA");
+  if (create_hard_link == nullptr) return FsStatus::kNotImplemented;
+  return Result(create_hard_link(link.c_str(), existing.c_str(), nullptr));
 }
 
 FsStatus Files::Remove(const std::string& path) { return Result(DeleteFileA(path.c_str())); }

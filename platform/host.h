@@ -98,6 +98,9 @@ class FileSystem {
   // owner (kNotImplemented where the system has no such call). A link at target is replaced.
   virtual FsStatus Replace(const std::string& source, const std::string& target) = 0;
   virtual FsStatus Rename(const std::string& source, const std::string& target) = 0;
+  // A second name for the file at `existing` (a hard link); kNotImplemented where the system has
+  // none. It fails where the volume has none or `link` exists.
+  virtual FsStatus Link(const std::string& existing, const std::string& link) = 0;
   virtual FsStatus Remove(const std::string& path) = 0;
   virtual FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
   virtual FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) = 0;

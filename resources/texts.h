@@ -80,6 +80,8 @@ constexpr char kHostsSectionBegin[] = "# " QUENLOX_PRODUCT_WORD " block begin";
 constexpr char kHostsSectionBeginAfterAddedBreak[] =
     "# " QUENLOX_PRODUCT_WORD " block begin (the line break before this line was added)";
 constexpr char kHostsSectionEnd[] = "# " QUENLOX_PRODUCT_WORD " block end";
+// How each of the lines above starts.
+constexpr char kHostsOwnLineStart[] = "# " QUENLOX_PRODUCT_WORD;
 
 constexpr char kHelpNoBrowser[] =
     "We could not automatically open your browser, please view the help.html file in your "

@@ -200,6 +200,16 @@ FsStatus MemoryFiles::Rename(const std::string& source, const std::string& targe
   return FsStatus::kOk;
 }
 
+FsStatus MemoryFiles::Link(const std::string& existing, const std::string& link) {
+  if (!link_implemented_) return FsStatus::kNotImplemented;
+  if (Fails(Op::kLink)) return FsStatus::kFailed;
+  if (!IsFile(existing)) return FsStatus::kNotFound;
+  if (files_.count(link) != 0) return FsStatus::kFailed;
+  files_[link] = files_[Resolve(existing)];
+  files_[link].link.clear();
+  return FsStatus::kOk;
+}
+
 FsStatus MemoryFiles::Remove(const std::string& path) {
   if (Fails(Op::kRemove)) return FsStatus::kFailed;
   auto entry = files_.find(path);

@@ -22,6 +22,7 @@ class MemoryFiles : public FileSystem {
     kClose,
     kReplace,
     kRename,
+    kLink,
     kRemove,
     kSetAttributes,
     kGetStamp
@@ -56,6 +57,7 @@ class MemoryFiles : public FileSystem {
   // Reads of this file fail once this many bytes have been delivered.
   void FailReadAfter(const std::string& path, std::size_t bytes) { read_limit_[path] = bytes; }
   void SetReplaceImplemented(bool implemented) { replace_implemented_ = implemented; }
+  void SetLinkImplemented(bool implemented) { link_implemented_ = implemented; }
   // The next `count` replaces find the target in use.
   void SharingViolationsOnReplace(int count) { sharing_violations_ = count; }
 
@@ -70,6 +72,9 @@ class MemoryFiles : public FileSystem {
   FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) override;
   FsStatus Replace(const std::string& source, const std::string& target) override;
   FsStatus Rename(const std::string& source, const std::string& target) override;
+  // The second name gets the file as it is: nothing here changes a file in place but its
+  // attributes and security, which the copy does not share.
+  FsStatus Link(const std::string& existing, const std::string& link) override;
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
   FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
@@ -102,6 +107,7 @@ class MemoryFiles : public FileSystem {
   std::uint64_t saves_ = 0;
   bool replace_implemented_ = true;
   bool final_path_implemented_ = true;
+  bool link_implemented_ = true;
   int sharing_violations_ = 0;
   std::size_t largest_read_ = 0;
   int open_readers_ = 0;

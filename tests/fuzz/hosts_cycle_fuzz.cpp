@@ -2,9 +2,12 @@
 // generated hosts file is blocked with a generated list; edits a person or a tool could make are
 // applied to the blocked file and, line for line, to the original; unblocking must then give the
 // edited original byte for byte and read as not blocked. Blocking is also idempotent.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,7 +53,10 @@ std::string UserText(Input& in) {
                                         "\xE9\xFF",
                                         "#",
                                         "0.0.0.0 ",
-                                        "ADS.example"};
+                                        "ADS.example",
+                                        "1.2.3.4 x.y\f ads.example#track.example",
+                                        "10.0.0.1 a-b.c\v\vTRACK.EXAMPLE\tads.exampl",
+                                        "# Quenlo Q"};
   std::string text;
   for (std::size_t n = in.Pick(3) + 1; n > 0; --n) {
     if (in.Byte() % 4 == 0) {
@@ -94,6 +100,44 @@ bool Ambiguous(const std::vector<Line>& lines) {
 
 void Fail() { std::abort(); }
 
+// The listed names that the file maps already, read the plain way: line by line, up to a '#',
+// names after the address, any case.
+std::set<std::string> MappedNames(const std::string& file, const std::set<std::string>& listed) {
+  std::set<std::string> mapped;
+  std::size_t pos = 0;
+  while (pos < file.size()) {
+    std::size_t eol = std::min(file.find_first_of("\r\n", pos), file.size());
+    std::string entry = file.substr(pos, eol - pos);
+    entry = entry.substr(0, entry.find('#'));
+    std::size_t at = 0;
+    for (bool first = true;; first = false) {
+      at = entry.find_first_not_of(" \t\v", at);
+      if (at == std::string::npos) break;
+      std::size_t end = std::min(entry.find_first_of(" \t\v", at), entry.size());
+      std::string name = entry.substr(at, end - at);
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (!first && listed.count(name) != 0) mapped.insert(name);
+      at = end;
+    }
+    pos = eol + 1;
+  }
+  return mapped;
+}
+
+// The names of the section's generated lines, in order.
+std::vector<std::string> SectionNames(const std::string& blocked, const std::string& address) {
+  std::vector<std::string> names;
+  std::size_t pos = blocked.find(std::string(quenlox::texts::kHostsOwnLineStart) + " block begin");
+  pos = blocked.find("\r\n", pos) + 2;
+  const std::string prefix = address + " ";
+  while (blocked.compare(pos, prefix.size(), prefix) == 0) {
+    std::size_t eol = blocked.find("\r\n", pos);
+    names.push_back(blocked.substr(pos + prefix.size(), eol - pos - prefix.size()));
+    pos = eol + 2;
+  }
+  return names;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -118,6 +162,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!bom && before.compare(0, kBom.size(), kBom) == 0) return 0;
   const std::string blocked = quenlox::BlockedHosts(before, list, address);
   if (!quenlox::FirstLineHasMarker(blocked)) Fail();
+  // Every listed name the original does not map, in the list's order, and no other.
+  std::set<std::string> listed;
+  std::vector<std::string> in_order;
+  for (std::size_t pos = 0, eol; (eol = list.find('\n', pos)) != std::string::npos; pos = eol + 1)
+    in_order.push_back(list.substr(pos, eol - pos));
+  listed.insert(in_order.begin(), in_order.end());
+  const std::set<std::string> mapped = MappedNames(before, listed);
+  std::vector<std::string> expected_names;
+  for (const std::string& name : in_order) {
+    if (mapped.count(name) == 0) expected_names.push_back(name);
+  }
+  if (SectionNames(blocked, address) != expected_names) Fail();
   if (quenlox::UnblockedHosts(blocked) != before) Fail();
   if (quenlox::BlockedHosts(quenlox::UnblockedHosts(blocked), list, address) != blocked) Fail();
 

@@ -184,7 +184,7 @@ class HostsFileWrite : public ::testing::Test {
 TEST_F(HostsFileWrite, EveryFailingStepLeavesTheOldOrTheNewFileAndNoTemporary) {
   const std::string blocked = BlockedHosts(original, kAdServerList, "0.0.0.0");
   for (Op op : {Op::kOpenRead, Op::kRead, Op::kCreateNew, Op::kWrite, Op::kFlush, Op::kClose,
-                Op::kReplace, Op::kSetAttributes, Op::kGetStamp}) {
+                Op::kReplace, Op::kLink, Op::kSetAttributes, Op::kGetStamp}) {
     for (int n = 1; n <= 3; ++n) {
       for (bool block : {true, false}) {
         files = host::MemoryFiles();
@@ -241,12 +241,14 @@ TEST_F(HostsFileWrite, SharingViolationsAreRetriedForAboutTwoSeconds) {
 
 TEST_F(HostsFileWrite, WithoutOneStepReplaceTheOldFileIsMovedAsideAndComesBackOnFailure) {
   files.SetReplaceImplemented(false);
+  files.SetLinkImplemented(false);
   ASSERT_TRUE(Toggle(true));
   ASSERT_TRUE(Toggle(false));
   EXPECT_EQ(files.Data(kHosts), original);
   EXPECT_EQ(files.Data(kBackup), original);
-  // The backup exists now, so the block's renames are: hosts aside, the new file in.
-  files.FailNth(Op::kRename, 2);
+  // The block's renames: the old backup, gone already, aside and the copy in, then hosts aside
+  // and the new file in.
+  files.FailNth(Op::kRename, 4);
   EXPECT_FALSE(Toggle(true));
   EXPECT_EQ(files.Data(kHosts), original);
   EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
