@@ -6,12 +6,13 @@
 #include "app/Ufirst.h"
 #include "platform/win32_host.h"
 #include "platform/window_binding_win32.h"
+#include "resources/product.h"
 
 namespace quenlox {
 
 class Form1Window final : public host::win32::WindowBinding {
  public:
-  static constexpr char kClassName[] = "TForm1";
+  static constexpr char kClassName[] = QUENLOX_WINDOW_CLASS;
 
   Form1Window(TForm1& form, host::Dialogs& dialogs) : form_(form), dialogs_(dialogs) {}
 

@@ -20,7 +20,7 @@ constexpr std::uint32_t kKeptAttributes =
 constexpr char kNewSuffix[] = ".quenlox-new";
 constexpr char kOldSuffix[] = ".quenlox-old";
 
-enum class Write { kDone, kChanged, kFailed };
+enum class Write { kDone, kChanged, kFailed, kRefused };
 
 bool SameBytes(const Pieces& pieces, std::string_view text) {
   if (SizeOf(pieces) != text.size()) return false;
@@ -67,16 +67,20 @@ void ClearLeftovers(host::FileSystem& files, const std::string& path) {
   }
 }
 
-bool WriteTemporary(host::FileSystem& files, const std::string& path, const Pieces& data) {
+// A new file refused for access is refused for rights: no other program holds a name that
+// is new. Anything else failed.
+Write WriteTemporary(host::FileSystem& files, const std::string& path, const Pieces& data) {
   std::unique_ptr<host::FileWriter> writer;
-  if (files.CreateNew(path, &writer) != host::FsStatus::kOk) return false;
+  const host::FsStatus created = files.CreateNew(path, &writer);
+  if (created == host::FsStatus::kAccessDenied) return Write::kRefused;
+  if (created != host::FsStatus::kOk) return Write::kFailed;
   bool ok = true;
   for (std::string_view piece : data) {
     ok = ok && writer->Write(piece.data(), piece.size()) == host::FsStatus::kOk;
   }
   ok = ok && writer->Flush() == host::FsStatus::kOk;
   ok = writer->Close() == host::FsStatus::kOk && ok;
-  return ok;
+  return ok ? Write::kDone : Write::kFailed;
 }
 
 host::FsStatus Swap(host::FileSystem& files, host::System& system, const std::string& source,
@@ -114,11 +118,11 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
                          const Pieces& data, const host::FileStamp* read_as,
                          std::unique_ptr<host::FileView>* mapped) {
   const std::string temporary = path + kNewSuffix;
-  const bool written = WriteTemporary(files, temporary, data);
+  const Write written = WriteTemporary(files, temporary, data);
   if (mapped != nullptr) mapped->reset();
-  if (!written) {
+  if (written != Write::kDone) {
     RemoveLeftover(files, temporary);
-    return Write::kFailed;
+    return written;
   }
   host::FileStamp now;
   if (read_as != nullptr &&
@@ -141,11 +145,16 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
 
 // hosts.sav becomes a second name of the unblocked file where the volume has them: nothing is
 // copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
-bool SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
-                  const std::string& backup, std::string_view original) {
+Write SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
+                   const std::string& backup, std::string_view original) {
   RemoveLeftover(files, backup);
-  if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk) return true;
-  return ReplaceFileContent(files, system, backup, {original}, nullptr, nullptr) == Write::kDone;
+  if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk)
+    return Write::kDone;
+  return ReplaceFileContent(files, system, backup, {original}, nullptr, nullptr);
+}
+
+HostsToggle Failure(Write write) {
+  return write == Write::kRefused ? HostsToggle::kRefused : HostsToggle::kFailed;
 }
 
 }  // namespace
@@ -207,16 +216,13 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
     const Pieces updated = blocked ? blocked->pieces() : unblocked;
     if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
-    if (blocked && !carries_block && !SaveOriginal(files, system, hosts, paths.backup, original))
-      return HostsToggle::kFailed;
-    switch (ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped)) {
-      case Write::kDone:
-        return HostsToggle::kDone;
-      case Write::kChanged:
-        continue;
-      case Write::kFailed:
-        return HostsToggle::kFailed;
+    if (blocked && !carries_block) {
+      const Write saved = SaveOriginal(files, system, hosts, paths.backup, original);
+      if (saved != Write::kDone) return Failure(saved);
     }
+    const Write written = ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped);
+    if (written == Write::kChanged) continue;
+    return written == Write::kDone ? HostsToggle::kDone : Failure(written);
   }
   return HostsToggle::kFailed;
 }

@@ -25,6 +25,7 @@ enum class HostsToggle {
   kDone,           // rewritten
   kUnchanged,      // it was as asked already
   kFailed,         // nothing changed
+  kRefused,        // nothing changed: this process may not create a file beside the hosts file
   kMarkerNotOurs,  // unblocking: the product word stands on line 1 in a line the block did not
                    // write; nothing changed
 };

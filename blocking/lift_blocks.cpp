@@ -12,7 +12,7 @@ LiftResult LiftInLineBlock(host::FileSystem& files, host::System& system) {
   // Not only where the first line shows the block: an editor or tool may have moved it.
   const HostsToggle lifted = LiftHostsBlock(files, system, paths);
   result.in_line_lifted = lifted == HostsToggle::kDone;
-  result.failed = lifted == HostsToggle::kFailed;
+  result.failed = lifted == HostsToggle::kFailed || lifted == HostsToggle::kRefused;
   if (result.in_line_lifted && system.IsNtFamily()) system.FlushDnsCache();
   return result;
 }

@@ -40,16 +40,27 @@ set(QUENLOX_BESIDE_EXE
 add_custom_command(TARGET quenlox POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUENLOX_BESIDE_EXE} $<TARGET_FILE_DIR:quenlox>)
 
-# The installer, built with every Windows build.
+# The installer, built with every Windows build. It is given the product's names from
+# resources/product.h, where the program takes them too.
 find_program(MAKENSIS makensis REQUIRED)
+file(STRINGS ${CMAKE_SOURCE_DIR}/resources/product.h QUENLOX_PRODUCT_DEFINES
+     REGEX "^#define QUENLOX_[A-Z_]+ \".*\"$")
+set(QUENLOX_NSIS_PRODUCT)
+foreach(define ${QUENLOX_PRODUCT_DEFINES})
+  string(REGEX REPLACE "^#define QUENLOX_([A-Z_]+) \"(.*)\"$" "-D\\1=\\2" option "${define}")
+  list(APPEND QUENLOX_NSIS_PRODUCT "${option}")
+endforeach()
 set(QUENLOX_SETUP ${CMAKE_BINARY_DIR}/quenlox-${PROJECT_VERSION}-setup.exe)
 add_custom_command(OUTPUT ${QUENLOX_SETUP}
   COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${QUENLOX_PUBLISHER}
+          ${QUENLOX_NSIS_PRODUCT}
           -DOUTFILE=${QUENLOX_SETUP} -DBINDIR=$<TARGET_FILE_DIR:quenlox> -DSRCDIR=${CMAKE_SOURCE_DIR}
           ${CMAKE_SOURCE_DIR}/packaging/quenlox.nsi
   DEPENDS quenlox quenlox-unblock packaging/quenlox.nsi resources/installer_texts.nsh
+          resources/product.h
           ${QUENLOX_BESIDE_EXE} resources/quenlox.ico
-  COMMENT "Building the installer")
+  COMMENT "Building the installer"
+  VERBATIM)
 add_custom_target(installer ALL DEPENDS ${QUENLOX_SETUP})
 
 # The release: installer, portable zip and their SHA-256 sums, under dist/.

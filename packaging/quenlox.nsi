@@ -1,5 +1,6 @@
 ; The installer and its uninstaller. Built by the Windows build with makensis, which is given
-; VERSION, PUBLISHER, OUTFILE, BINDIR (the built executables) and SRCDIR (the source tree).
+; VERSION, PUBLISHER, OUTFILE, BINDIR (the built executables), SRCDIR (the source tree), and
+; APP_TITLE, PRODUCT_WORD and WINDOW_CLASS from resources/product.h.
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -11,8 +12,7 @@ RequestExecutionLevel admin
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${TEXT_PRODUCT}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define RUN_VALUE "Quenlox"
-!define MAIN_WINDOW_CLASS "TForm1"
+!define RUN_VALUE "${PRODUCT_WORD}"
 
 Name "${TEXT_PRODUCT}"
 OutFile "${OUTFILE}"
@@ -37,9 +37,10 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; The running program holds its files and would write its autorun value back.
+; The running program holds its files and would write its autorun value back. Its hidden window
+; is known by class and title: other programs built with the same tool share the class.
 !macro RefuseWhileRunning text
-  FindWindow $0 "${MAIN_WINDOW_CLASS}" ""
+  FindWindow $0 "${WINDOW_CLASS}" "${APP_TITLE}"
   ${If} $0 <> 0
     MessageBox MB_OK|MB_ICONEXCLAMATION "${text}" /SD IDOK
     SetErrorLevel 2
@@ -55,8 +56,31 @@ Function un.onInit
   !insertmacro RefuseWhileRunning "${TEXT_RUNNING_UNINSTALL}"
 FunctionEnd
 
+; A folder outside Program Files inherits the drive's "Authenticated Users: Modify": any user could
+; replace the program that the Run key starts for every user, or the helper the uninstaller runs
+; elevated. It gets what Program Files gives: administrators and SYSTEM full control, users read
+; and execute. icacls names the accounts by SID, so any language of Windows takes it.
+Function ProtectFolderOutsideProgramFiles
+  StrLen $1 "$PROGRAMFILES"
+  StrCpy $2 "$INSTDIR" $1
+  ${If} $2 == "$PROGRAMFILES"
+    Return
+  ${EndIf}
+  ${If} ${FileExists} "$SYSDIR\icacls.exe"
+    nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+    Pop $0
+    ${If} $0 != 0
+      MessageBox MB_OK|MB_ICONSTOP "${TEXT_UNPROTECTED_FOLDER}" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Section "Install"
   SetShellVarContext all
+  CreateDirectory "$INSTDIR"
+  Call ProtectFolderOutsideProgramFiles
   SetOutPath "$INSTDIR"
   File "${BINDIR}/quenlox.exe"
   File "${BINDIR}/quenlox-unblock.exe"
@@ -82,7 +106,12 @@ Section "Install"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  Exec '"$INSTDIR\quenlox.exe"'
+  ; The installer holds an administrator's rights; the program must not. Started through the shell
+  ; of the user's session, it runs as the logged-on user. A silent install starts nothing: the Run
+  ; value starts the program at the next logon, as that user.
+  ${IfNot} ${Silent}
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\quenlox.exe"'
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"

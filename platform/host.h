@@ -164,6 +164,8 @@ class Tray {
   virtual void CloseMainWindow() = 0;
 };
 
+enum class Elevated { kRan, kDeclined, kFailed };
+
 // What the program asks of the system it runs on.
 class System {
  public:
@@ -175,6 +177,12 @@ class System {
   virtual void Sleep(unsigned milliseconds) = 0;
   virtual bool IsNtFamily() = 0;
   virtual void FlushDnsCache() = 0;
+  // Whether a write refused for rights may be run again with an administrator's: the NT family
+  // from version 6, where this process does not hold them already.
+  virtual bool CanElevate() = 0;
+  // Runs this program again with `arguments` and an administrator's rights, once the user agreed
+  // at the system's prompt, and waits for it to end; its exit code when it ran.
+  virtual Elevated RunElevated(const std::string& arguments, int* exit_code) = 0;
 };
 
 struct Host {

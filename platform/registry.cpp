@@ -28,7 +28,8 @@ bool TRegistry::OpenKey(const std::string& path) {
   if (!sub.empty() && sub[0] == '\\') sub.erase(0, 1);
   host::RegKey parent = relative ? current_key_ : root_;
   host::RegKey opened = 0;
-  if (api_.OpenKeyEx(parent, sub, access_, &opened) != host::kErrorSuccess) return false;
+  last_error_ = api_.OpenKeyEx(parent, sub, access_, &opened);
+  if (last_error_ != host::kErrorSuccess) return false;
   std::string new_path = relative ? current_path_ + "\\" + sub : sub;
   CloseKey();
   current_key_ = opened;
@@ -53,14 +54,15 @@ std::int32_t TRegistry::ReadInteger(const std::string& name) {
 }
 
 void TRegistry::WriteInteger(const std::string& name, std::int32_t value) {
-  if (api_.SetValueEx(current_key_, name, host::kRegDword, &value, sizeof value) !=
-      host::kErrorSuccess)
+  last_error_ = api_.SetValueEx(current_key_, name, host::kRegDword, &value, sizeof value);
+  if (last_error_ != host::kErrorSuccess)
     throw ERegistryException(WithName(texts::kRegSetDataFailed, name));
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& text) {
   auto size = static_cast<std::uint32_t>(text.size() + 1);
-  if (api_.SetValueEx(current_key_, name, host::kRegSz, text.c_str(), size) != host::kErrorSuccess)
+  last_error_ = api_.SetValueEx(current_key_, name, host::kRegSz, text.c_str(), size);
+  if (last_error_ != host::kErrorSuccess)
     throw ERegistryException(WithName(texts::kRegSetDataFailed, name));
 }
 

@@ -33,6 +33,8 @@ class TRegistry {
   void WriteInteger(const std::string& name, std::int32_t value);
   void WriteString(const std::string& name, const std::string& text);
   void CloseKey();
+  // What the system answered the last open or write.
+  long LastError() const { return last_error_; }
 
  private:
   host::RegistryApi& api_;
@@ -40,6 +42,7 @@ class TRegistry {
   host::RegKey root_ = host::kHkeyCurrentUser;
   std::string current_path_;
   std::uint32_t access_ = host::kKeyAllAccess;
+  long last_error_ = host::kErrorSuccess;
 };
 
 }  // namespace quenlox

@@ -43,6 +43,46 @@ void System::FlushDnsCache() {
   if (flush != nullptr) flush();
 }
 
+bool System::CanElevate() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT ||
+      version.dwMajorVersion < 6)
+    return false;
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+  UniqueHandle token(opened);
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+    return false;
+  return elevation.TokenIsElevated == 0;
+}
+
+Elevated System::RunElevated(const std::string& arguments, int* exit_code) {
+  // The write takes a few seconds at most, even with another program holding the file.
+  constexpr DWORD kLongestWaitMs = 60000;
+  const std::string program = ExecutablePath();
+  if (program.empty()) return Elevated::kFailed;
+  SHELLEXECUTEINFOA run = {};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  run.lpVerb = "runas";
+  run.lpFile = program.c_str();
+  run.lpParameters = arguments.c_str();
+  run.nShow = SW_HIDE;
+  if (!ShellExecuteExA(&run))
+    return GetLastError() == ERROR_CANCELLED ? Elevated::kDeclined : Elevated::kFailed;
+  if (run.hProcess == nullptr) return Elevated::kFailed;
+  UniqueHandle process(run.hProcess);
+  DWORD code = 0;
+  if (WaitForSingleObject(process.get(), kLongestWaitMs) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(process.get(), &code))
+    return Elevated::kFailed;
+  *exit_code = static_cast<int>(code);
+  return Elevated::kRan;
+}
+
 void LeaveTheProgramFolderOutOfTheDllSearch() {
   HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
   if (kernel32 == nullptr) return;

@@ -85,6 +85,8 @@ class System : public host::System {
   void Sleep(unsigned milliseconds) override;
   bool IsNtFamily() override;
   void FlushDnsCache() override;
+  bool CanElevate() override;
+  Elevated RunElevated(const std::string& arguments, int* exit_code) override;
 };
 
 }  // namespace host::win32

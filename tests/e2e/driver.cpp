@@ -1,8 +1,8 @@
 // Test driver for the end-to-end scenarios: looks at the Wine desktop from another process, as
 // far as the window system lets it, and prints what it sees. One command per run:
 //   windows CLASS            top-level windows of CLASS: "hwnd pid visible left top right bottom
-//   client_x client_y" dialogs                  every visible dialog with its caption, icon, texts,
-//   buttons and
+//                            client_x client_y"
+//   dialogs                  every visible dialog with its caption, icon, texts, buttons and
 //                            whether it holds the keyboard
 //   menu-item INDEX COUNT    screen centre of item INDEX of the open COUNT-item menu: "x y"
 //   tray-delete              takes Form1's icon out of the notification area, as a lost shell does
@@ -16,6 +16,8 @@
 //                            keys), waits MS milliseconds and kills the program
 //   exec EXE WORD...         runs EXE with the WORDs joined by blanks, unquoted (as NSIS wants
 //                            "/D=C:\a b"), waits for it and prints its exit code
+//   decoy CLASS TITLE        holds a hidden window of CLASS titled TITLE until it is ended, as
+//                            another program built with the same tool does
 #include <windows.h>
 #include <shellapi.h>
 
@@ -265,6 +267,20 @@ int Exec(int argc, char** argv) {
   return 0;
 }
 
+int Decoy(const char* cls, const char* title) {
+  WNDCLASSA window_class = {};
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = cls;
+  if (!RegisterClassA(&window_class)) return 1;
+  if (!CreateWindowExA(0, cls, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                       window_class.hInstance, nullptr))
+    return 1;
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,6 +301,7 @@ int main(int argc, char** argv) {
   if (command == "toggle-and-kill" && argc == 4)
     status = ToggleAndKill(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "exec" && argc >= 3) status = Exec(argc, argv);
+  if (command == "decoy" && argc == 4) status = Decoy(argv[2], argv[3]);
   std::fflush(stdout);
   return status;
 }

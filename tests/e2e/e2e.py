@@ -258,12 +258,12 @@ class Desktop:
     def key(self, name):
         subprocess.run(["xdotool", "key", name], check=True)
 
-    def start(self, exe, dll_overrides=None):
+    def start(self, exe, dll_overrides=None, argv=()):
         env = dict(os.environ)
         if dll_overrides:
             env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + dll_overrides
-        process = subprocess.Popen(["wine", self.windows_path(exe)], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, env=env)
+        process = subprocess.Popen(["wine", self.windows_path(exe)] + list(argv),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
         self.processes.append(process)
         return process
 
@@ -446,7 +446,8 @@ def browser_popup_block_and_unblock(d):
 
 @scenario
 def inline_block_and_unblock_round_trip(d):
-    icon = d.start_and_wait_icon(d.install(INSTALL))
+    exe = d.install(INSTALL)
+    icon = d.start_and_wait_icon(exe)
     d.menu_item(icon, 1, 1)
     notice = d.wait_dialog(TITLE)
     check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
@@ -462,6 +463,13 @@ def inline_block_and_unblock_round_trip(d):
     wait_for("the original hosts file", lambda: d.read_hosts() == ORIGINAL_HOSTS)
     etc = os.listdir(os.path.dirname(d.hosts_path()))
     check("hosts.quenlox-new" not in etc, "no temporary file left: %s" % etc)
+
+    # The second process that does a refused write elevated: the write alone, no window.
+    check(d.run_quietly(exe, "/elevated", "in-line", "block") == 0, "the elevated block ends well")
+    check(d.read_hosts().startswith(first_line), "blocked by the elevated process")
+    check(len(d.windows("TForm1")) == 1, "the elevated process opened no window")
+    check(d.run_quietly(exe, "/elevated", "in-line", "unblock") == 0, "the elevated unblock too")
+    check(d.read_hosts() == ORIGINAL_HOSTS, "unblocked by the elevated process")
 
 
 @scenario
@@ -619,7 +627,14 @@ def start_menu_shortcuts(d):
 def silent_install_block_then_silent_uninstall_restores_everything(d):
     folder = os.path.join(d.drive_c, SETUP_FOLDER)
     target = "C:\\" + SETUP_FOLDER.replace("/", "\\")
+    # Another program's window of the same class does not stop the installer.
+    d.start(d.args.driver, argv=("decoy", "TForm1", "Another program"))
+    wait_for("the other program's window", lambda: d.windows("TForm1"))
     check(d.nsis(d.args.setup, "/S", "/D=" + target) == 0, "the installer succeeds")
+    # A silent install starts nothing; the Run value starts the program at the next logon.
+    time.sleep(3)
+    check(not d.tray_icons(), "nothing started by the silent install")
+    d.wine("wineboot", timeout=120)
     icon = wait_for("the installed program's icon",
                     lambda: (lambda found: found[0] if len(found) == 1 else None)(d.tray_icons()),
                     timeout=30)

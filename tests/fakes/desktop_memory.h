@@ -120,6 +120,18 @@ class MemoryDesktop : public Tray, public System {
   void Sleep(unsigned milliseconds) override { slept_ms += milliseconds; }
   bool IsNtFamily() override { return nt_family; }
   void FlushDnsCache() override { ++dns_flushes; }
+  bool CanElevate() override { return can_elevate; }
+  Elevated RunElevated(const std::string& arguments, int* exit_code) override {
+    elevated_runs.push_back(arguments);
+    if (elevation != Elevated::kRan) return elevation;
+    *exit_code = elevated(arguments);
+    return Elevated::kRan;
+  }
+
+  bool can_elevate = false;
+  Elevated elevation = Elevated::kRan;  // kDeclined: the user says No at the prompt
+  std::function<int(const std::string&)> elevated = [](const std::string&) { return 1; };
+  std::vector<std::string> elevated_runs;
 };
 
 }  // namespace host

@@ -161,6 +161,7 @@ int MemoryFiles::OpenViews() const {
 
 FsStatus MemoryFiles::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) {
   if (Fails(Op::kCreateNew)) return FsStatus::kFailed;
+  if (refuse_new_files_) return FsStatus::kAccessDenied;
   if (files_.count(path) != 0) return FsStatus::kFailed;
   Saved(files_[path]);
   *writer = std::make_unique<Writer>(*this, path);
@@ -203,6 +204,7 @@ FsStatus MemoryFiles::Rename(const std::string& source, const std::string& targe
 FsStatus MemoryFiles::Link(const std::string& existing, const std::string& link) {
   if (!link_implemented_) return FsStatus::kNotImplemented;
   if (Fails(Op::kLink)) return FsStatus::kFailed;
+  if (refuse_new_files_) return FsStatus::kAccessDenied;
   if (!IsFile(existing)) return FsStatus::kNotFound;
   if (files_.count(link) != 0) return FsStatus::kFailed;
   files_[link] = files_[Resolve(existing)];

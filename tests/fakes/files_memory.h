@@ -58,6 +58,8 @@ class MemoryFiles : public FileSystem {
   void FailReadAfter(const std::string& path, std::size_t bytes) { read_limit_[path] = bytes; }
   void SetReplaceImplemented(bool implemented) { replace_implemented_ = implemented; }
   void SetLinkImplemented(bool implemented) { link_implemented_ = implemented; }
+  // New files and names are refused for rights, as a system folder refuses a standard user.
+  void RefuseNewFiles(bool refused) { refuse_new_files_ = refused; }
   // The next `count` replaces find the target in use.
   void SharingViolationsOnReplace(int count) { sharing_violations_ = count; }
 
@@ -108,6 +110,7 @@ class MemoryFiles : public FileSystem {
   bool replace_implemented_ = true;
   bool final_path_implemented_ = true;
   bool link_implemented_ = true;
+  bool refuse_new_files_ = false;
   int sharing_violations_ = 0;
   std::size_t largest_read_ = 0;
   int open_readers_ = 0;

@@ -73,9 +73,9 @@ void MemoryRegistry::DenyFullAccess(RegKey root, const std::string& path) {
   keys_[KeyId(root, path)].deny_full_access = true;
 }
 
-void MemoryRegistry::RefuseWrites(RegKey root, const std::string& path) {
+void MemoryRegistry::RefuseWrites(RegKey root, const std::string& path, bool refused) {
   CreateKey(root, path);
-  keys_[KeyId(root, path)].refuse_writes = true;
+  keys_[KeyId(root, path)].refuse_writes = refused;
 }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::Get(RegKey root, const std::string& path,

@@ -27,7 +27,7 @@ class MemoryRegistry : public RegistryApi {
   void DeleteValue(RegKey root, const std::string& path, const std::string& name);
   // The key opens for reading only, so an open asking for full access is denied.
   void DenyFullAccess(RegKey root, const std::string& path);
-  void RefuseWrites(RegKey root, const std::string& path);
+  void RefuseWrites(RegKey root, const std::string& path, bool refused = true);
 
   std::optional<Value> Get(RegKey root, const std::string& path, const std::string& name) const;
   std::optional<std::uint32_t> GetDword(RegKey root, const std::string& path,

@@ -1,3 +1,4 @@
+#include "blocking/elevated_writes.h"
 #include "blocking/hosts_block.h"
 #include "tests/unit/world.h"
 
@@ -157,6 +158,79 @@ TEST_F(Toggles, InLineFailureLeavesTheFileAsItWas) {
   EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kBlockFailed, texts::kFileAccessProblem,
                                                    texts::kBlockFailed}));
   EXPECT_EQ(w.desktop.dns_flushes, 0);
+}
+
+// A standard user on a system that offers elevation: the system folder and the machine's
+// settings refuse the user's writes.
+class Elevation : public Toggles {
+ protected:
+  void SetUp() override {
+    Toggles::SetUp();
+    w.desktop.can_elevate = true;
+    Refuse(true);
+    // The elevated process: the program's own write, with the rights the user gave it.
+    w.desktop.elevated = [this](const std::string& arguments) {
+      ElevatedWrite write;
+      if (!ParseElevatedWrite(arguments, &write)) return 99;
+      Refuse(false);
+      int exit_code = DoElevatedWrite(w.registry, w.files, w.desktop, write);
+      Refuse(true);
+      return exit_code;
+    };
+  }
+  void Refuse(bool refused) {
+    w.files.RefuseNewFiles(refused);
+    w.registry.RefuseWrites(host::kHkeyLocalMachine, kMessengerKey, refused);
+  }
+};
+
+TEST_F(Elevation, ARefusedWriteRunsElevatedOnceAndIsReadAgain) {
+  const std::string original = w.files.Data(kNtHosts);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.desktop.elevated_runs, std::vector<std::string>{"/elevated in-line block"});
+  EXPECT_TRUE(FirstLineHasMarker(w.files.Data(kNtHosts)));
+  EXPECT_EQ(w.files.Data(kNtHostsBackup), original);
+  w.form.TrayNotifyMessage(TForm1::kMouseMove);
+  EXPECT_EQ(w.Caption(BlockKind::kInLine), texts::kInLineBlocked);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.files.Data(kNtHosts), original);
+  ClickBlockItem(kWindowPopItem);
+  EXPECT_EQ(w.StartValue(), 4u);
+  EXPECT_EQ(w.desktop.elevated_runs.size(), 3u);
+  EXPECT_EQ(w.desktop.elevated_runs.back(), "/elevated window-pop block");
+  EXPECT_EQ(w.Notices(),
+            (std::vector<std::string>{texts::kInLineNowBlocked, texts::kWindowPopNowBlocked}));
+  EXPECT_EQ(w.registry.OpenHandles(), 0u);
+}
+
+TEST_F(Elevation, WhatTheElevatedRunDidNotWriteIsAFailure) {
+  w.desktop.elevated = [](const std::string&) { return kElevatedDone; };
+  ClickBlockItem(kInLineItem);
+  ClickBlockItem(kWindowPopItem);
+  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kBlockFailed, texts::kBlockFailed}));
+  EXPECT_EQ(w.desktop.dns_flushes, 0);
+}
+
+TEST_F(Elevation, DeclinedOrNotOfferedKeepsTheFailureNotice) {
+  const std::string original = w.files.Data(kNtHosts);
+  w.desktop.elevation = host::Elevated::kDeclined;
+  ClickBlockItem(kInLineItem);
+  ClickBlockItem(kWindowPopItem);
+  EXPECT_EQ(w.desktop.elevated_runs.size(), 2u);
+  w.desktop.can_elevate = false;  // the 9x family, NT before version 6, or elevated already
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.desktop.elevated_runs.size(), 2u);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>(3, texts::kBlockFailed));
+  EXPECT_EQ(w.files.Data(kNtHosts), original);
+  EXPECT_EQ(w.StartValue(), 3u);
+}
+
+TEST_F(Elevation, ASharingViolationNeverAsks) {
+  Refuse(false);
+  w.files.SharingViolationsOnReplace(1000);
+  ClickBlockItem(kInLineItem);
+  EXPECT_TRUE(w.desktop.elevated_runs.empty());
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kBlockFailed});
 }
 
 TEST_F(Toggles, InLineUnblockSaysSoWhenTheProductWordOnLineOneIsNotTheBlocks) {
