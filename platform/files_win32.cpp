@@ -123,8 +123,10 @@ FsStatus Files::OpenRead(const std::string& path, std::unique_ptr<FileReader>* r
 }
 
 FsStatus Files::OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  // Sharing delete: a second name of the file (hosts.sav, after a kill) may be deleted meanwhile.
+  // Writes stay refused.
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return StatusOf(GetLastError());
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return StatusOf(GetLastError());

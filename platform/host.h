@@ -90,7 +90,8 @@ class FileSystem {
   virtual bool IsFile(const std::string& path) = 0;  // exists and is not a directory
   // Opened for reading; others may only read it meanwhile.
   virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
-  // Mapped for reading, without a copy; others may only read it meanwhile.
+  // Mapped for reading, without a copy; others may read it, or delete another name of it (a hard
+  // link), meanwhile.
   virtual FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) = 0;
   // Creates a file that must not exist yet; others may not open it meanwhile.
   virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;

@@ -207,7 +207,9 @@ FsStatus MemoryFiles::Link(const std::string& existing, const std::string& link)
   if (refuse_new_files_) return FsStatus::kAccessDenied;
   if (!IsFile(existing)) return FsStatus::kNotFound;
   if (files_.count(link) != 0) return FsStatus::kFailed;
-  files_[link] = files_[Resolve(existing)];
+  Entry& file = files_[Resolve(existing)];
+  if (file.file == 0) file.file = ++files_linked_;
+  files_[link] = file;
   files_[link].link.clear();
   return FsStatus::kOk;
 }
@@ -250,6 +252,9 @@ FsStatus MemoryFiles::SetAttributes(const std::string& path, std::uint32_t attri
   auto entry = files_.find(path);
   if (entry == files_.end()) return FsStatus::kNotFound;
   entry->second.attributes = attributes;
+  for (auto& [name, other] : files_) {
+    if (entry->second.file != 0 && other.file == entry->second.file) other.attributes = attributes;
+  }
   return FsStatus::kOk;
 }
 

@@ -74,8 +74,8 @@ class MemoryFiles : public FileSystem {
   FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) override;
   FsStatus Replace(const std::string& source, const std::string& target) override;
   FsStatus Rename(const std::string& source, const std::string& target) override;
-  // The second name gets the file as it is: nothing here changes a file in place but its
-  // attributes and security, which the copy does not share.
+  // The second name is the same file: its attributes are shared. Nothing here changes a file's
+  // bytes in place, so each name keeps its own copy of them.
   FsStatus Link(const std::string& existing, const std::string& link) override;
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
@@ -91,6 +91,7 @@ class MemoryFiles : public FileSystem {
     std::string link;
     std::string security = kInherited;
     std::uint64_t saved = 0;  // the write time: a count of saves
+    int file = 0;             // names of one file (hard links) share a nonzero number
   };
   class Reader;
   class View;
@@ -107,6 +108,7 @@ class MemoryFiles : public FileSystem {
   std::map<std::string, std::size_t> read_limit_;
   std::map<Op, std::function<void()>> before_;
   std::uint64_t saves_ = 0;
+  int files_linked_ = 0;
   bool replace_implemented_ = true;
   bool final_path_implemented_ = true;
   bool link_implemented_ = true;

@@ -254,6 +254,17 @@ TEST_F(HostsFileWrite, WithoutOneStepReplaceTheOldFileIsMovedAsideAndComesBackOn
   EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
 }
 
+TEST_F(HostsFileWrite, AHostsSavLeftAsASecondNameOfTheHostsFileCostsItNothing) {
+  // A kill between the backup's link and the swap leaves this; replacing that name clears the
+  // read-only attribute of both.
+  files.Put(kHosts, original, host::kAttrReadOnly);
+  ASSERT_EQ(files.Link(kHosts, kBackup), host::FsStatus::kOk);
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_EQ(files.Attributes(kHosts), host::kAttrReadOnly);
+  EXPECT_EQ(files.Data(kBackup), original);
+  EXPECT_TRUE(FirstLineHasMarker(files.Data(kHosts)));
+}
+
 TEST_F(HostsFileWrite, LeftoversOfAnInterruptedRunGoWhateverTheirAttributes) {
   const std::uint32_t stuck = host::kAttrReadOnly | host::kAttrHidden;
   files.Put(std::string(kHosts) + ".quenlox-new", "half written", stuck);
