@@ -45,15 +45,18 @@ add_custom_command(TARGET quenlox POST_BUILD
 find_program(MAKENSIS makensis REQUIRED)
 file(STRINGS ${CMAKE_SOURCE_DIR}/resources/product.h QUENLOX_PRODUCT_DEFINES
      REGEX "^#define QUENLOX_[A-Z_]+ \".*\"$")
-set(QUENLOX_NSIS_PRODUCT)
+set(QUENLOX_NSIS_DEFINES)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  list(APPEND QUENLOX_NSIS_DEFINES -DTARGET=amd64-unicode)
+endif()
 foreach(define ${QUENLOX_PRODUCT_DEFINES})
   string(REGEX REPLACE "^#define QUENLOX_([A-Z_]+) \"(.*)\"$" "-D\\1=\\2" option "${define}")
-  list(APPEND QUENLOX_NSIS_PRODUCT "${option}")
+  list(APPEND QUENLOX_NSIS_DEFINES "${option}")
 endforeach()
 set(QUENLOX_SETUP ${CMAKE_BINARY_DIR}/quenlox-${PROJECT_VERSION}-setup.exe)
 add_custom_command(OUTPUT ${QUENLOX_SETUP}
   COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${QUENLOX_PUBLISHER}
-          ${QUENLOX_NSIS_PRODUCT}
+          ${QUENLOX_NSIS_DEFINES}
           -DOUTFILE=${QUENLOX_SETUP} -DBINDIR=$<TARGET_FILE_DIR:quenlox> -DSRCDIR=${CMAKE_SOURCE_DIR}
           ${CMAKE_SOURCE_DIR}/packaging/quenlox.nsi
   DEPENDS quenlox quenlox-unblock packaging/quenlox.nsi resources/installer_texts.nsh

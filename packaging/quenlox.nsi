@@ -2,6 +2,11 @@
 ; VERSION, PUBLISHER, OUTFILE, BINDIR (the built executables), SRCDIR (the source tree), and
 ; APP_TITLE, PRODUCT_WORD and WINDOW_CLASS from resources/product.h.
 Unicode true
+; The installer is built for the build's processor (TARGET): the shipped one is 32-bit, and a
+; 64-bit build gets a 64-bit installer to test it with on machines that run no 32-bit code.
+!ifdef TARGET
+  Target ${TARGET}
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
