@@ -111,19 +111,11 @@ void SetAttributesPatiently(host::FileSystem& files, host::System& system, const
   }
 }
 
-// The hosts file as it was read. Its attributes are kept from then: hosts.sav may be a second name
-// of the same file (a kill between the link and the swap leaves it so), and clearing that name's
-// read-only attribute to replace it clears the hosts file's too.
-struct AsRead {
-  host::FileStamp stamp;
-  std::uint32_t attributes = host::kAttrNormal;
-};
-
 // Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
 // `read_as`, the swap happens only while `path` is still as it was read; `mapped`, the view
 // `data` was taken from, is closed before the swap, which a mapped file would refuse.
 Write ReplaceFileContent(host::FileSystem& files, host::System& system, const std::string& path,
-                         const Pieces& data, const AsRead* read_as,
+                         const Pieces& data, const host::FileStamp* read_as,
                          std::unique_ptr<host::FileView>* mapped) {
   const std::string temporary = path + kNewSuffix;
   const Write written = WriteTemporary(files, temporary, data);
@@ -134,17 +126,16 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
   }
   host::FileStamp now;
   if (read_as != nullptr &&
-      (files.GetStamp(path, &now) != host::FsStatus::kOk || !(now == read_as->stamp))) {
+      (files.GetStamp(path, &now) != host::FsStatus::kOk || !(now == *read_as))) {
     RemoveLeftover(files, temporary);
     return Write::kChanged;
   }
-  std::uint32_t now_attributes = host::kAttrNormal;
-  const bool exists = files.GetAttributes(path, &now_attributes) == host::FsStatus::kOk;
-  const std::uint32_t attributes = read_as != nullptr ? read_as->attributes : now_attributes;
+  std::uint32_t attributes = host::kAttrNormal;
+  const bool exists = files.GetAttributes(path, &attributes) == host::FsStatus::kOk;
   const std::uint32_t kept = exists ? attributes & kKeptAttributes : 0;
   // A read-only target refuses the swap: it loses these attributes for that moment only.
-  std::uint32_t bare = now_attributes & ~kKeptAttributes;
-  bool ready = (now_attributes & kKeptAttributes) == 0 ||
+  std::uint32_t bare = attributes & ~kKeptAttributes;
+  bool ready = kept == 0 ||
                files.SetAttributes(path, bare ? bare : host::kAttrNormal) == host::FsStatus::kOk;
   bool swapped = ready && Swap(files, system, temporary, path) == host::FsStatus::kOk;
   if (ready && kept != 0) SetAttributesPatiently(files, system, path, attributes);
@@ -156,6 +147,10 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
 // copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
 Write SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
                    const std::string& backup, std::string_view original) {
+  // A kill between the link and the swap leaves hosts.sav a second name of the hosts file, which
+  // is unblocked: it holds the original already. Deleting that name while the hosts file is read
+  // would be refused, and clearing its read-only attribute would clear the hosts file's.
+  if (files.SameFile(hosts, backup)) return Write::kDone;
   RemoveLeftover(files, backup);
   if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk)
     return Write::kDone;
@@ -204,10 +199,9 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
   if (hosts != paths.hosts) ClearLeftovers(files, hosts);
   // Another program's save between the read and the swap starts the toggle over, once.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    AsRead read_as;
+    host::FileStamp read_as;
     std::unique_ptr<host::FileView> mapped;
-    if (files.GetStamp(hosts, &read_as.stamp) != host::FsStatus::kOk ||
-        files.GetAttributes(hosts, &read_as.attributes) != host::FsStatus::kOk ||
+    if (files.GetStamp(hosts, &read_as) != host::FsStatus::kOk ||
         files.OpenMapped(hosts, &mapped) != host::FsStatus::kOk)
       return HostsToggle::kFailed;
     const std::string_view original = mapped->Data();

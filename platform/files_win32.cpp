@@ -123,10 +123,8 @@ FsStatus Files::OpenRead(const std::string& path, std::unique_ptr<FileReader>* r
 }
 
 FsStatus Files::OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) {
-  // Sharing delete: a second name of the file (hosts.sav, after a kill) may be deleted meanwhile.
-  // Writes stay refused.
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return StatusOf(GetLastError());
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return StatusOf(GetLastError());
@@ -187,6 +185,22 @@ FsStatus Files::Link(const std::string& existing, const std::string& link) {
   auto create_hard_link = Kernel32<CreateHardLinkFn>("CreateHardLinkA");
   if (create_hard_link == nullptr) return FsStatus::kNotImplemented;
   return Result(create_hard_link(link.c_str(), existing.c_str(), nullptr));
+}
+
+bool Files::SameFile(const std::string& first, const std::string& second) {
+  BY_HANDLE_FILE_INFORMATION ids[2];
+  const std::string* paths[2] = {&first, &second};
+  for (int i = 0; i < 2; ++i) {
+    UniqueFile file(CreateFileA(paths[i]->c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file || !GetFileInformationByHandle(file.get(), &ids[i])) return false;
+  }
+  // Without a file index (the 9x family) nothing is known.
+  if (ids[0].nFileIndexHigh == 0 && ids[0].nFileIndexLow == 0) return false;
+  return ids[0].dwVolumeSerialNumber == ids[1].dwVolumeSerialNumber &&
+         ids[0].nFileIndexHigh == ids[1].nFileIndexHigh &&
+         ids[0].nFileIndexLow == ids[1].nFileIndexLow;
 }
 
 FsStatus Files::Remove(const std::string& path) { return Result(DeleteFileA(path.c_str())); }

@@ -90,8 +90,7 @@ class FileSystem {
   virtual bool IsFile(const std::string& path) = 0;  // exists and is not a directory
   // Opened for reading; others may only read it meanwhile.
   virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
-  // Mapped for reading, without a copy; others may read it, or delete another name of it (a hard
-  // link), meanwhile.
+  // Mapped for reading, without a copy; others may only read it meanwhile.
   virtual FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) = 0;
   // Creates a file that must not exist yet; others may not open it meanwhile.
   virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;
@@ -102,6 +101,9 @@ class FileSystem {
   // A second name for the file at `existing` (a hard link); kNotImplemented where the system has
   // none. It fails where the volume has none or `link` exists.
   virtual FsStatus Link(const std::string& existing, const std::string& link) = 0;
+  // Whether both paths name one file (hard links); false where either is missing or the system
+  // cannot tell.
+  virtual bool SameFile(const std::string& first, const std::string& second) = 0;
   virtual FsStatus Remove(const std::string& path) = 0;
   virtual FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
   virtual FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) = 0;

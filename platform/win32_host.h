@@ -29,6 +29,7 @@ class Files : public FileSystem {
   FsStatus Replace(const std::string& source, const std::string& target) override;
   FsStatus Rename(const std::string& source, const std::string& target) override;
   FsStatus Link(const std::string& existing, const std::string& link) override;
+  bool SameFile(const std::string& first, const std::string& second) override;
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
   FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;

@@ -214,6 +214,13 @@ FsStatus MemoryFiles::Link(const std::string& existing, const std::string& link)
   return FsStatus::kOk;
 }
 
+bool MemoryFiles::SameFile(const std::string& first, const std::string& second) {
+  auto a = files_.find(Resolve(first));
+  auto b = files_.find(Resolve(second));
+  if (a == files_.end() || b == files_.end()) return false;
+  return a == b || (a->second.file != 0 && a->second.file == b->second.file);
+}
+
 FsStatus MemoryFiles::Remove(const std::string& path) {
   if (Fails(Op::kRemove)) return FsStatus::kFailed;
   auto entry = files_.find(path);

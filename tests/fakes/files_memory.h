@@ -77,6 +77,7 @@ class MemoryFiles : public FileSystem {
   // The second name is the same file: its attributes are shared. Nothing here changes a file's
   // bytes in place, so each name keeps its own copy of them.
   FsStatus Link(const std::string& existing, const std::string& link) override;
+  bool SameFile(const std::string& first, const std::string& second) override;
   FsStatus Remove(const std::string& path) override;
   FsStatus GetAttributes(const std::string& path, std::uint32_t* attributes) override;
   FsStatus SetAttributes(const std::string& path, std::uint32_t attributes) override;
