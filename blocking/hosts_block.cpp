@@ -194,22 +194,24 @@ class PieceList {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// The listed names, with a filter on length and last letter that turns away most of a large
-// file's names before they are hashed.
+// The listed names, with a bit filter over a cheap hash of each name's length and first and last
+// eight bytes that turns away nearly all of a large file's names before they are copied and hashed.
 class ListedNames {
  public:
-  explicit ListedNames(std::string_view list) {
+  explicit ListedNames(std::string_view list) : filter_(kFilterBits / 64) {
     Lines lines(list);
     Line line;
     while (lines.Next(&line)) {
       if (line.text.empty()) continue;
       names_.insert(line.text);
-      filter_[line.text.size() & 63] |= Bit(line.text.back());
+      const std::uint32_t bit = FilterBit(line.text);
+      filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     }
   }
   // The listed name equal to `name` in any case, or an empty view.
   std::string_view Find(std::string_view name, std::string& scratch) const {
-    if ((filter_[name.size() & 63] & Bit(name.back())) == 0) return {};
+    const std::uint32_t bit = FilterBit(name);
+    if ((filter_[bit / 64] >> (bit % 64) & 1) == 0) return {};
     scratch.assign(name);
     for (char& c : scratch) c = Lower(c);
     auto found = names_.find(scratch);
@@ -217,41 +219,77 @@ class ListedNames {
   }
 
  private:
-  static std::uint64_t Bit(char c) { return std::uint64_t{1} << (Lower(c) & 63); }
+  static constexpr unsigned kFilterLog = 16;
+  static constexpr std::uint32_t kFilterBits = std::uint32_t{1} << kFilterLog;
+  // Setting bit 5 of every byte folds upper case onto lower case; other bytes may meet, which a
+  // filter allows.
+  static constexpr std::uint64_t kFold = 0x2020202020202020;
+  static std::uint32_t FilterBit(std::string_view name) {
+    std::uint64_t head = 0, tail = 0;
+    if (name.size() >= sizeof head) {
+      std::memcpy(&head, name.data(), sizeof head);
+      std::memcpy(&tail, name.data() + name.size() - sizeof tail, sizeof tail);
+    } else {
+      std::memcpy(&head, name.data(), name.size());
+    }
+    const std::uint64_t mixed =
+        ((head | kFold) ^ ((tail | kFold) * 0xC2B2AE3D27D4EB4F) ^ name.size()) * 0x9E3779B97F4A7C15;
+    return static_cast<std::uint32_t>(mixed >> (64 - kFilterLog));
+  }
   std::unordered_set<std::string_view> names_;
-  std::uint64_t filter_[64] = {};
+  std::vector<std::uint64_t> filter_;
 };
+
+// The end of the name or address at `p`: the first blank, line end or '#'. Other control
+// characters are a name's own bytes, as any byte but a blank.
+const char* FindTokenEnd(const char* p, const char* end) {
+  for (;; ++p) {
+    p = FindFirst(p, end, [](Word w) { return BytesBelow(w, ' ' + 1) | BytesEqual(w, '#'); });
+    if (p == end || IsBlank(*p) || *p == '#' || *p == '\n' || *p == '\r') return p;
+  }
+}
+
+// Column padding is often a run of spaces: a word of them at a time.
+const char* SkipBlanks(const char* p, const char* end) {
+  constexpr Word kSpaces = kOnes * ' ';
+  Word word;
+  while (end - p >= static_cast<std::ptrdiff_t>(sizeof word)) {
+    std::memcpy(&word, p, sizeof word);
+    if (word != kSpaces) break;
+    p += sizeof word;
+  }
+  while (p < end && IsBlank(*p)) ++p;
+  return p;
+}
 
 // The listed names that the file's own entries map already, whatever the address. Only listed
 // names are kept, so a large file costs no allocation per name. One pass that stops only at
-// blanks, line ends and comments.
+// the ends of blank runs, names and lines.
 std::unordered_set<std::string_view> MappedListedNames(std::string_view content,
                                                        const ListedNames& listed) {
   std::unordered_set<std::string_view> mapped;
   std::string scratch;
-  const char* const end = content.data() + content.size();
-  const char* token = content.data();
-  bool first = true;     // the token is a line's address
-  bool comment = false;  // the rest of the line is
-  for (const char* p = token;; ++p) {
-    p = FindFirst(p, end, [](Word w) { return BytesBelow(w, ' ' + 1) | BytesEqual(w, '#'); });
-    const char c = p < end ? *p : '\n';
-    // Other control characters are a name's own bytes, as any byte but a blank.
-    if (!IsBlank(c) && c != '#' && c != '\n' && c != '\r') continue;
-    if (!comment && p > token) {
+  const char* p = content.data();
+  const char* const end = p + content.size();
+  bool first = true;  // the next token is a line's address
+  while (p < end) {
+    const char c = *p;
+    if (IsBlank(c)) {
+      p = SkipBlanks(p, end);
+    } else if (c == '\n' || c == '\r') {
+      first = true;
+      ++p;
+    } else if (c == '#') {
+      p = FindLineEnd(p, end);
+    } else {
+      const char* token_end = FindTokenEnd(p, end);
       if (!first) {
-        std::string_view found = listed.Find(std::string_view(token, p - token), scratch);
+        std::string_view found = listed.Find(std::string_view(p, token_end - p), scratch);
         if (!found.empty()) mapped.insert(found);
       }
       first = false;
+      p = token_end;
     }
-    if (c == '#') comment = true;
-    if (c == '\n' || c == '\r') {
-      first = true;
-      comment = false;
-    }
-    if (p == end) break;
-    token = p + 1;
   }
   return mapped;
 }

@@ -146,11 +146,18 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
 // hosts.sav becomes a second name of the unblocked file where the volume has them: nothing is
 // copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
 Write SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
-                   const std::string& backup, std::string_view original) {
+                   const host::FileStamp& hosts_stamp, const std::string& backup,
+                   std::string_view original) {
   // A kill between the link and the swap leaves hosts.sav a second name of the hosts file, which
   // is unblocked: it holds the original already. Deleting that name while the hosts file is read
-  // would be refused, and clearing its read-only attribute would clear the hosts file's.
-  if (files.SameFile(hosts, backup)) return Write::kDone;
+  // would be refused, and clearing its read-only attribute would clear the hosts file's. A second
+  // name has the file's size and write time; only then is the identity asked, which costs
+  // milliseconds on some systems.
+  host::FileStamp backup_stamp;
+  const host::FsStatus stamped = files.GetStamp(backup, &backup_stamp);
+  const bool maybe_same = stamped == host::FsStatus::kOk ? backup_stamp == hosts_stamp
+                                                         : stamped != host::FsStatus::kNotFound;
+  if (maybe_same && files.SameFile(hosts, backup)) return Write::kDone;
   RemoveLeftover(files, backup);
   if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk)
     return Write::kDone;
@@ -221,7 +228,7 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
     if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
     // hosts.sav keeps the file as it was before any block, never a file that carries one.
     if (blocked && !carries_block) {
-      const Write saved = SaveOriginal(files, system, hosts, paths.backup, original);
+      const Write saved = SaveOriginal(files, system, hosts, read_as, paths.backup, original);
       if (saved != Write::kDone) return Failure(saved);
     }
     const Write written = ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped);
