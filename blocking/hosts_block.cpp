@@ -142,55 +142,6 @@ bool IsGeneratedLine(std::string_view text) {
   return false;
 }
 
-// True when the section whose begin line ends before `from` has an end line before the next
-// section.
-bool SectionHasEnd(std::string_view text, std::size_t from) {
-  for (std::size_t at = FindOwnLineStart(text, from); at != std::string_view::npos;
-       at = FindOwnLineStart(text, at + 1)) {
-    Line line;
-    Lines(text.substr(at)).Next(&line);
-    OwnLine own = Classify(line.text);
-    if (own == OwnLine::kEnd) return true;
-    if (own == OwnLine::kBegin || own == OwnLine::kBeginAfterAddedBreak) return false;
-  }
-  return false;
-}
-
-// Pieces of one buffer; a piece that continues the last one extends it.
-class PieceList {
- public:
-  void Add(std::string_view piece) {
-    if (piece.empty()) return;
-    if (!pieces_.empty() && pieces_.back().data() + pieces_.back().size() == piece.data()) {
-      pieces_.back() =
-          std::string_view(pieces_.back().data(), pieces_.back().size() + piece.size());
-    } else {
-      pieces_.push_back(piece);
-    }
-    size_ += piece.size();
-  }
-  std::size_t size() const { return size_; }
-  // The last line's CRLF, LF or CR. A line and its end are always added as one piece.
-  void DropLastLineEnd() {
-    if (pieces_.empty()) return;
-    std::string_view& last = pieces_.back();
-    std::size_t drop = 0;
-    if (last.size() >= 2 && last.substr(last.size() - 2) == kCrlf) {
-      drop = 2;
-    } else if (!last.empty() && (last.back() == '\n' || last.back() == '\r')) {
-      drop = 1;
-    }
-    last.remove_suffix(drop);
-    size_ -= drop;
-    if (last.empty()) pieces_.pop_back();
-  }
-  Pieces Take() { return std::move(pieces_); }
-
- private:
-  Pieces pieces_;
-  std::size_t size_ = 0;
-};
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -262,12 +213,12 @@ const char* SkipBlanks(const char* p, const char* end) {
   return p;
 }
 
-// The listed names that the file's own entries map already, whatever the address. Only listed
-// names are kept, so a large file costs no allocation per name. One pass that stops only at
-// the ends of blank runs, names and lines.
-std::unordered_set<std::string_view> MappedListedNames(std::string_view content,
-                                                       const ListedNames& listed) {
-  std::unordered_set<std::string_view> mapped;
+// Adds the listed names that the file's own entries map already, whatever the address, and learns
+// whether a line of the block's own starts a line. Only listed names are kept, so a large file
+// costs no allocation per name. One pass that stops only at the ends of blank runs, names and
+// lines; `content` starts at a line's start.
+void ScanEntries(std::string_view content, const ListedNames& listed,
+                 std::unordered_set<std::string_view>* mapped, bool* own_line) {
   std::string scratch;
   const char* p = content.data();
   const char* const end = p + content.size();
@@ -280,18 +231,26 @@ std::unordered_set<std::string_view> MappedListedNames(std::string_view content,
       first = true;
       ++p;
     } else if (c == '#') {
-      p = FindLineEnd(p, end);
+      const char* line_end = FindLineEnd(p, end);
+      if (p == content.data() || p[-1] == '\n' || p[-1] == '\r')
+        *own_line = *own_line || Classify(std::string_view(p, line_end - p)) != OwnLine::kNone;
+      p = line_end;
     } else {
       const char* token_end = FindTokenEnd(p, end);
       if (!first) {
         std::string_view found = listed.Find(std::string_view(p, token_end - p), scratch);
-        if (!found.empty()) mapped.insert(found);
+        if (!found.empty()) mapped->insert(found);
       }
       first = false;
       p = token_end;
     }
   }
-  return mapped;
+}
+
+// The length of the line end that ends `bytes`, if any.
+std::size_t TrailingLineEnd(std::string_view bytes) {
+  if (bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == kCrlf) return 2;
+  return !bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r') ? 1 : 0;
 }
 
 void AppendLine(std::string& out, std::string_view text) {
@@ -332,82 +291,84 @@ bool StartsWithUtf16Bom(std::string_view content) {
   return content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF";
 }
 
-std::size_t SizeOf(const Pieces& pieces) {
-  std::size_t size = 0;
-  for (std::string_view piece : pieces) size += piece.size();
-  return size;
-}
-
-std::string Join(const Pieces& pieces) {
-  std::string out;
-  out.reserve(SizeOf(pieces));
-  for (std::string_view piece : pieces) out += piece;
-  return out;
-}
-
-bool FirstLineHasMarker(const Pieces& pieces) {
-  FirstLineScanner scanner;
-  for (std::string_view piece : pieces) {
-    if (!scanner.Feed(piece.data(), piece.size())) break;
+std::size_t CompleteLines(std::string_view data, bool at_end) {
+  if (at_end) return data.size();
+  for (std::size_t i = data.size(); i > 0; --i) {
+    const char c = data[i - 1];
+    if (c == '\n' || (c == '\r' && i < data.size())) return i;
   }
-  return scanner.Found();
+  return 0;
 }
 
-BlockedContent::BlockedContent(std::string_view original, std::string_view list,
-                               std::string_view address) {
-  const ListedNames listed(list);
-  const std::unordered_set<std::string_view> mapped = MappedListedNames(original, listed);
-  body_ = original;
-  // The mark stays at byte 0, where editors look for it.
-  if (StartsWith(body_, kUtf8Bom)) {
-    bom_ = body_.substr(0, kUtf8Bom.size());
-    body_.remove_prefix(kUtf8Bom.size());
+bool OwnLines::Feed(std::string_view lines) {
+  if (!started_) {
+    started_ = true;
+    if (StartsWith(lines, kUtf8Bom)) lines.remove_prefix(kUtf8Bom.size());
   }
-  const bool add_break = !body_.empty() && body_.back() != '\n' && body_.back() != '\r';
-  added_.reserve(list.size() * 2 + 128);
-  if (add_break) added_ += kCrlf;
-  AppendLine(added_,
-             add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
-  // In the list's order, so that the same file and list always give the same bytes.
-  Lines names(list);
-  Line name;
-  while (names.Next(&name)) {
-    if (name.text.empty() || mapped.count(name.text) != 0) continue;
-    added_ += address;
-    added_ += ' ';
-    AppendLine(added_, name.text);
+  for (std::size_t at = FindOwnLineStart(lines, 0); at != std::string_view::npos;
+       at = FindOwnLineStart(lines, at + 1)) {
+    Line line;
+    Lines(lines.substr(at)).Next(&line);
+    const OwnLine own = Classify(line.text);
+    any_ = any_ || own != OwnLine::kNone;
+    const Kind kind = own == OwnLine::kEnd ? Kind::kEnd
+                      : own == OwnLine::kBegin || own == OwnLine::kBeginAfterAddedBreak
+                          ? Kind::kBegin
+                          : Kind::kOther;
+    marks_.push_back({fed_ + at, kind});
   }
-  AppendLine(added_, texts::kHostsSectionEnd);
+  fed_ += lines.size();
+  return true;
 }
 
-Pieces BlockedContent::pieces() const {
-  return {bom_, texts::kHostsMarkerLine, kCrlf, body_, added_};
+std::vector<OwnLines::Mark>::const_iterator OwnLines::From(std::size_t from) const {
+  return std::lower_bound(marks_.begin(), marks_.end(), from,
+                          [](const Mark& mark, std::size_t at) { return mark.at < at; });
 }
 
-std::string BlockedHosts(std::string_view original, std::string_view list,
-                         std::string_view address) {
-  return Join(BlockedContent(original, list, address).pieces());
+std::size_t OwnLines::NextStart(std::size_t from) const {
+  auto next = From(from);
+  return next == marks_.end() ? std::string_view::npos : next->at;
 }
 
-Pieces UnblockedPieces(std::string_view blocked) {
-  PieceList out;
-  std::string_view text = blocked;
-  if (StartsWith(text, kUtf8Bom)) {
-    out.Add(text.substr(0, kUtf8Bom.size()));
-    text.remove_prefix(kUtf8Bom.size());
+bool OwnLines::SectionHasEnd(std::size_t from) const {
+  for (auto mark = From(from); mark != marks_.end(); ++mark) {
+    if (mark->kind != Kind::kOther) return mark->kind == Kind::kEnd;
   }
-  enum class Where { kOutside, kSection, kSectionWithoutEnd } where = Where::kOutside;
-  // out's size at the last begin line that says the line end before it was added.
-  std::size_t added_break_at = std::string::npos;
+  return false;
+}
+
+void UnblockFilter::Emit(std::string_view bytes) {
+  if (bytes.empty() || stopped_) return;
+  out_size_ += bytes.size();
+  const std::size_t end = TrailingLineEnd(bytes);
+  bool ok = held_.empty() || out_.Put(held_);
+  bytes.remove_suffix(end);
+  ok = ok && (bytes.empty() || out_.Put(bytes));
+  held_.assign(bytes.data() + bytes.size(), end);
+  stopped_ = !ok;
+}
+
+bool UnblockFilter::Feed(std::string_view text) {
+  if (!started_) {
+    started_ = true;
+    if (StartsWith(text, kUtf8Bom)) {
+      bom_ = kUtf8Bom.size();
+      Emit(text.substr(0, bom_));
+      text.remove_prefix(bom_);
+    }
+  }
   Lines lines(text);
   Line line;
-  while (true) {
+  while (!stopped_) {
     // Outside a section only lines that start as the block's own may go: the bytes before the
     // next one are kept whole.
-    if (where == Where::kOutside) {
+    if (where_ == Where::kOutside) {
       const std::size_t from = lines.Position();
-      const std::size_t to = std::min(FindOwnLineStart(text, from), text.size());
-      out.Add(text.substr(from, to - from));
+      const std::size_t next = own_.NextStart(fed_ + from);
+      const std::size_t to =
+          next == std::string_view::npos ? text.size() : std::min(next - fed_, text.size());
+      Emit(text.substr(from, to - from));
       lines.SkipTo(to);
     }
     if (!lines.Next(&line)) break;
@@ -416,29 +377,125 @@ Pieces UnblockedPieces(std::string_view blocked) {
         continue;
       case OwnLine::kBegin:
       case OwnLine::kBeginAfterAddedBreak:
-        added_break_at =
-            Classify(line.text) == OwnLine::kBeginAfterAddedBreak ? out.size() : std::string::npos;
-        where = SectionHasEnd(text, lines.Position()) ? Where::kSection : Where::kSectionWithoutEnd;
+        added_break_at_ =
+            Classify(line.text) == OwnLine::kBeginAfterAddedBreak ? out_size_ : std::string::npos;
+        where_ = own_.SectionHasEnd(fed_ + lines.Position()) ? Where::kSection
+                                                             : Where::kSectionWithoutEnd;
         continue;
       case OwnLine::kEnd:
-        where = Where::kOutside;
+        where_ = Where::kOutside;
         continue;
       case OwnLine::kNone:
         break;
     }
-    if (where != Where::kOutside && IsGeneratedLine(line.text)) continue;
+    if (where_ != Where::kOutside && IsGeneratedLine(line.text)) continue;
     // Lines the user put inside the section stay; without an end line the section stops at the
     // first line the block did not write.
-    if (where == Where::kSectionWithoutEnd) where = Where::kOutside;
-    out.Add(std::string_view(line.text.data(), line.text.size() + line.end.size()));
+    if (where_ == Where::kSectionWithoutEnd) where_ = Where::kOutside;
+    Emit(std::string_view(line.text.data(), line.text.size() + line.end.size()));
   }
-  // Nothing of the user's follows the section: the line end the block added goes again. The
-  // byte order mark is no line.
-  if (added_break_at == out.size() && out.size() > blocked.size() - text.size())
-    out.DropLastLineEnd();
-  return out.Take();
+  fed_ += text.size();
+  return !stopped_;
 }
 
-std::string UnblockedHosts(std::string_view blocked) { return Join(UnblockedPieces(blocked)); }
+void UnblockFilter::Finish() {
+  // Nothing of the user's follows the section: the line end the block added goes again. The
+  // byte order mark is no line.
+  if (added_break_at_ == out_size_ && out_size_ > bom_) held_.clear();
+  if (!held_.empty() && !stopped_) stopped_ = !out_.Put(held_);
+}
+
+class BlockedContent::Names {
+ public:
+  explicit Names(std::string_view list) : listed(list) {}
+  ListedNames listed;
+  std::unordered_set<std::string_view> mapped;
+};
+
+BlockedContent::BlockedContent(std::string_view list, std::string_view address)
+    : list_(list), address_(address), names_(std::make_unique<Names>(list)) {}
+
+BlockedContent::~BlockedContent() = default;
+
+bool BlockedContent::Feed(std::string_view lines) {
+  // With the mark: it reads as a part of the first line's address.
+  ScanEntries(lines, names_->listed, &names_->mapped, &carries_block_);
+  if (!started_) {
+    started_ = true;
+    bom_ = StartsWith(lines, kUtf8Bom);
+    if (bom_) {
+      lines.remove_prefix(kUtf8Bom.size());
+      Line first;
+      Lines(lines).Next(&first);
+      carries_block_ = carries_block_ || Classify(first.text) != OwnLine::kNone;
+    }
+  }
+  if (!lines.empty()) {
+    body_ = true;
+    last_ = lines.back();
+  }
+  return true;
+}
+
+void BlockedContent::Finish() {
+  const bool add_break = body_ && last_ != '\n' && last_ != '\r';
+  added_.clear();
+  added_.reserve(list_.size() * 2 + 128);
+  if (add_break) added_ += kCrlf;
+  AppendLine(added_,
+             add_break ? texts::kHostsSectionBeginAfterAddedBreak : texts::kHostsSectionBegin);
+  // In the list's order, so that the same file and list always give the same bytes.
+  Lines names(list_);
+  Line name;
+  while (names.Next(&name)) {
+    if (name.text.empty() || names_->mapped.count(name.text) != 0) continue;
+    added_ += address_;
+    added_ += ' ';
+    AppendLine(added_, name.text);
+  }
+  AppendLine(added_, texts::kHostsSectionEnd);
+}
+
+bool BlockWriter::Start() {
+  started_ = true;
+  // The mark stays at byte 0, where editors look for it.
+  return (!blocked_.bom() || out_.Put(kUtf8Bom)) && out_.Put(texts::kHostsMarkerLine) &&
+         out_.Put(kCrlf);
+}
+
+bool BlockWriter::Feed(std::string_view lines) {
+  if (!started_) {
+    if (!Start()) return false;
+    if (blocked_.bom()) lines.remove_prefix(kUtf8Bom.size());
+  }
+  return lines.empty() || out_.Put(lines);
+}
+
+void BlockWriter::Finish() {
+  if (!started_ && !Start()) return;
+  out_.Put(blocked_.section());
+}
+
+std::string BlockedHosts(std::string_view original, std::string_view list,
+                         std::string_view address) {
+  BlockedContent blocked(list, address);
+  blocked.Feed(original);
+  blocked.Finish();
+  StringSink out;
+  BlockWriter writer(blocked, out);
+  writer.Feed(original);
+  writer.Finish();
+  return std::move(out.text);
+}
+
+std::string UnblockedHosts(std::string_view blocked) {
+  OwnLines own;
+  own.Feed(blocked);
+  StringSink out;
+  UnblockFilter filter(own, out);
+  filter.Feed(blocked);
+  filter.Finish();
+  return std::move(out.text);
+}
 
 }  // namespace quenlox

@@ -1,7 +1,11 @@
 #include "blocking/hosts_file.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_block.h"
@@ -11,6 +15,9 @@ namespace quenlox {
 namespace {
 
 constexpr std::size_t kChunk = 4096;
+// The toggles read the file in passes through one buffer of this size, as a copy does: a fresh
+// buffer of the whole file costs a page fault per page, more than the reading itself.
+constexpr std::size_t kPassBuffer = 64 * 1024;
 // Another program (a virus scanner, an editor saving) may hold the file for a moment; Windows
 // then refuses the swap with a sharing violation or with access denied.
 constexpr unsigned kRetryPauseMs = 100;
@@ -21,16 +28,6 @@ constexpr char kNewSuffix[] = ".quenlox-new";
 constexpr char kOldSuffix[] = ".quenlox-old";
 
 enum class Write { kDone, kChanged, kFailed, kRefused };
-
-bool SameBytes(const Pieces& pieces, std::string_view text) {
-  if (SizeOf(pieces) != text.size()) return false;
-  std::size_t at = 0;
-  for (std::string_view piece : pieces) {
-    if (text.compare(at, piece.size(), piece) != 0) return false;
-    at += piece.size();
-  }
-  return true;
-}
 
 bool InUse(host::FsStatus status) {
   return status == host::FsStatus::kSharingViolation || status == host::FsStatus::kAccessDenied;
@@ -67,17 +64,32 @@ void ClearLeftovers(host::FileSystem& files, const std::string& path) {
   }
 }
 
+// The content of a new file, put out by a pass; false when reading it failed.
+using Producer = std::function<bool(ByteSink& out)>;
+
+class WriterSink : public ByteSink {
+ public:
+  explicit WriterSink(host::FileWriter& writer) : writer_(writer) {}
+  bool Put(std::string_view bytes) override {
+    ok_ = ok_ && writer_.Write(bytes.data(), bytes.size()) == host::FsStatus::kOk;
+    return ok_;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  host::FileWriter& writer_;
+  bool ok_ = true;
+};
+
 // A new file refused for access is refused for rights: no other program holds a name that
 // is new. Anything else failed.
-Write WriteTemporary(host::FileSystem& files, const std::string& path, const Pieces& data) {
+Write WriteTemporary(host::FileSystem& files, const std::string& path, const Producer& produce) {
   std::unique_ptr<host::FileWriter> writer;
   const host::FsStatus created = files.CreateNew(path, &writer);
   if (created == host::FsStatus::kAccessDenied) return Write::kRefused;
   if (created != host::FsStatus::kOk) return Write::kFailed;
-  bool ok = true;
-  for (std::string_view piece : data) {
-    ok = ok && writer->Write(piece.data(), piece.size()) == host::FsStatus::kOk;
-  }
+  WriterSink out(*writer);
+  bool ok = produce(out) && out.ok();
   ok = ok && writer->Flush() == host::FsStatus::kOk;
   ok = writer->Close() == host::FsStatus::kOk && ok;
   return ok ? Write::kDone : Write::kFailed;
@@ -111,19 +123,10 @@ void SetAttributesPatiently(host::FileSystem& files, host::System& system, const
   }
 }
 
-// Writes `data` to a temporary file beside `path`, flushes it and swaps it in whole. With
-// `read_as`, the swap happens only while `path` is still as it was read; `mapped`, the view
-// `data` was taken from, is closed before the swap, which a mapped file would refuse.
-Write ReplaceFileContent(host::FileSystem& files, host::System& system, const std::string& path,
-                         const Pieces& data, const host::FileStamp* read_as,
-                         std::unique_ptr<host::FileView>* mapped) {
-  const std::string temporary = path + kNewSuffix;
-  const Write written = WriteTemporary(files, temporary, data);
-  if (mapped != nullptr) mapped->reset();
-  if (written != Write::kDone) {
-    RemoveLeftover(files, temporary);
-    return written;
-  }
+// Swaps the written and flushed `temporary` in for `path` whole. With `read_as`, only while
+// `path` is still as it was read.
+Write SwapIn(host::FileSystem& files, host::System& system, const std::string& temporary,
+             const std::string& path, const host::FileStamp* read_as) {
   host::FileStamp now;
   if (read_as != nullptr &&
       (files.GetStamp(path, &now) != host::FsStatus::kOk || !(now == *read_as))) {
@@ -143,11 +146,26 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
   return swapped ? Write::kDone : Write::kFailed;
 }
 
+// Writes what `produce` puts out to a temporary file beside `path`, flushes it and swaps it in.
+// `source`, the file read meanwhile, is closed before the swap, which an open file would refuse.
+Write ReplaceFileContent(host::FileSystem& files, host::System& system, const std::string& path,
+                         const Producer& produce, const host::FileStamp* read_as,
+                         std::unique_ptr<host::FileReader>* source) {
+  const std::string temporary = path + kNewSuffix;
+  const Write written = WriteTemporary(files, temporary, produce);
+  if (source != nullptr) source->reset();
+  if (written != Write::kDone) {
+    RemoveLeftover(files, temporary);
+    return written;
+  }
+  return SwapIn(files, system, temporary, path, read_as);
+}
+
 // hosts.sav becomes a second name of the unblocked file where the volume has them: nothing is
 // copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
 Write SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
                    const host::FileStamp& hosts_stamp, const std::string& backup,
-                   std::string_view original) {
+                   const Producer& original) {
   // A kill between the link and the swap leaves hosts.sav a second name of the hosts file, which
   // is unblocked: it holds the original already. Deleting that name while the hosts file is read
   // would be refused, and clearing its read-only attribute would clear the hosts file's. A second
@@ -161,7 +179,7 @@ Write SaveOriginal(host::FileSystem& files, host::System& system, const std::str
   RemoveLeftover(files, backup);
   if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk)
     return Write::kDone;
-  return ReplaceFileContent(files, system, backup, {original}, nullptr, nullptr);
+  return ReplaceFileContent(files, system, backup, original, nullptr, nullptr);
 }
 
 HostsToggle Failure(Write write) {
@@ -196,6 +214,66 @@ namespace {
 
 enum class Mode { kBlock, kUnblock, kLift };
 
+// Feeds an open file to passes in pieces of whole lines, from its first byte, through one
+// buffer; a line longer than the buffer grows it. A UTF-16 file is refused: byte-wise editing
+// would mangle it.
+class LinePasses {
+ public:
+  explicit LinePasses(host::FileReader& reader) : reader_(reader), buffer_(kPassBuffer) {}
+
+  // False when reading failed or the file is UTF-16. Reading stops early once no pass wants more.
+  bool Run(std::vector<ContentPass*> passes) {
+    if (!reader_.Rewind()) return false;
+    std::size_t held = 0;
+    bool more = true;
+    bool first_read = true;
+    while (more && !passes.empty()) {
+      if (held == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+      std::size_t got = 0;
+      if (!reader_.Read(buffer_.data() + held, buffer_.size() - held, &got)) return false;
+      more = got != 0;
+      const std::size_t size = held + got;
+      if (first_read && StartsWithUtf16Bom(std::string_view(buffer_.data(), size))) return false;
+      first_read = false;
+      const std::size_t cut = CompleteLines(std::string_view(buffer_.data(), size), !more);
+      if (cut > 0) {
+        const std::string_view lines(buffer_.data(), cut);
+        passes.erase(std::remove_if(passes.begin(), passes.end(),
+                                    [&](ContentPass* pass) { return !pass->Feed(lines); }),
+                     passes.end());
+      }
+      held = size - cut;
+      std::memmove(buffer_.data(), buffer_.data() + cut, held);
+    }
+    for (ContentPass* pass : passes) pass->Finish();
+    return true;
+  }
+
+ private:
+  host::FileReader& reader_;
+  std::vector<char> buffer_;
+};
+
+// Puts the content out as it is.
+class CopyPass : public ContentPass {
+ public:
+  explicit CopyPass(ByteSink& out) : out_(out) {}
+  bool Feed(std::string_view lines) override { return out_.Put(lines); }
+
+ private:
+  ByteSink& out_;
+};
+
+// Learns whether the first line holds the product word, and stops there.
+class FirstLineSink : public ByteSink {
+ public:
+  bool Put(std::string_view bytes) override { return scanner_.Feed(bytes.data(), bytes.size()); }
+  bool Found() const { return scanner_.Found(); }
+
+ private:
+  FirstLineScanner scanner_;
+};
+
 HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPaths& paths,
                     Mode mode) {
   ClearLeftovers(files, paths.hosts);
@@ -204,34 +282,62 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
   std::string hosts;
   if (files.FinalPath(paths.hosts, &hosts) != host::FsStatus::kOk) return HostsToggle::kFailed;
   if (hosts != paths.hosts) ClearLeftovers(files, hosts);
+  const char* const address = paths.loopback ? "127.0.0.1" : "0.0.0.0";
+  const std::string temporary = hosts + kNewSuffix;
   // Another program's save between the read and the swap starts the toggle over, once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     host::FileStamp read_as;
-    std::unique_ptr<host::FileView> mapped;
+    std::unique_ptr<host::FileReader> reader;
     if (files.GetStamp(hosts, &read_as) != host::FsStatus::kOk ||
-        files.OpenMapped(hosts, &mapped) != host::FsStatus::kOk)
+        files.OpenRead(hosts, &reader) != host::FsStatus::kOk)
       return HostsToggle::kFailed;
-    const std::string_view original = mapped->Data();
-    // A UTF-16 hosts file would be mangled by byte-wise editing.
-    if (StartsWithUtf16Bom(original)) return HostsToggle::kFailed;
+    LinePasses content(*reader);
+    const Producer copy = [&](ByteSink& out) {
+      CopyPass pass(out);
+      return content.Run({&pass});
+    };
     // Whatever the block left, wherever it now stands; blocking again rebuilds it.
-    const Pieces unblocked = UnblockedPieces(original);
-    const bool carries_block = SizeOf(unblocked) != original.size();
-    if (mode == Mode::kUnblock && FirstLineHasMarker(unblocked)) return HostsToggle::kMarkerNotOurs;
-    std::string joined;
-    std::string_view base = original;
-    if (carries_block && mode == Mode::kBlock) base = joined = Join(unblocked);
-    std::optional<BlockedContent> blocked;
-    if (mode == Mode::kBlock)
-      blocked.emplace(base, kAdServerList, paths.loopback ? "127.0.0.1" : "0.0.0.0");
-    const Pieces updated = blocked ? blocked->pieces() : unblocked;
-    if (blocked ? SameBytes(updated, original) : !carries_block) return HostsToggle::kUnchanged;
-    // hosts.sav keeps the file as it was before any block, never a file that carries one.
-    if (blocked && !carries_block) {
-      const Write saved = SaveOriginal(files, system, hosts, read_as, paths.backup, original);
-      if (saved != Write::kDone) return Failure(saved);
+    OwnLines own;
+    std::string reblocked;
+    if (mode == Mode::kBlock) {
+      // Most blocks meet a file without one: the blocked file is written in the pass that reads
+      // the file, and dropped if the file carries a block after all.
+      BlockedContent blocked(kAdServerList, address);
+      Write written = WriteTemporary(files, temporary, [&](ByteSink& out) {
+        BlockWriter writer(blocked, out);
+        return content.Run({&blocked, &writer});
+      });
+      if (written == Write::kDone && !blocked.carries_block()) {
+        // hosts.sav keeps the file as it was before any block, never a file that carries one.
+        written = SaveOriginal(files, system, hosts, read_as, paths.backup, copy);
+        reader.reset();
+        if (written == Write::kDone) written = SwapIn(files, system, temporary, hosts, &read_as);
+        if (written == Write::kChanged) continue;
+        if (written == Write::kDone) return HostsToggle::kDone;
+      }
+      RemoveLeftover(files, temporary);
+      if (written != Write::kDone) return Failure(written);
+      // Rare: the file carries a block already. Rebuilt whole in memory.
+      StringSink original;
+      if (!copy(original)) return HostsToggle::kFailed;
+      reblocked = BlockedHosts(UnblockedHosts(original.text), kAdServerList, address);
+      if (reblocked == original.text) return HostsToggle::kUnchanged;
+    } else {
+      if (!content.Run({&own})) return HostsToggle::kFailed;
+      if (mode == Mode::kUnblock) {
+        FirstLineSink first_line;
+        UnblockFilter unblocked(own, first_line);
+        if (!content.Run({&unblocked})) return HostsToggle::kFailed;
+        if (first_line.Found()) return HostsToggle::kMarkerNotOurs;
+      }
+      if (!own.Any()) return HostsToggle::kUnchanged;
     }
-    const Write written = ReplaceFileContent(files, system, hosts, updated, &read_as, &mapped);
+    const Producer produce = [&](ByteSink& out) {
+      if (mode == Mode::kBlock) return out.Put(reblocked);
+      UnblockFilter unblocked(own, out);
+      return content.Run({&unblocked});
+    };
+    const Write written = ReplaceFileContent(files, system, hosts, produce, &read_as, &reader);
     if (written == Write::kChanged) continue;
     return written == Write::kDone ? HostsToggle::kDone : Failure(written);
   }

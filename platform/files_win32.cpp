@@ -67,6 +67,10 @@ class Reader : public FileReader {
     *got = ok ? read : 0;
     return ok != FALSE;
   }
+  bool Rewind() override {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) != FALSE;
+  }
   bool Close() override { return CloseHandle(file_.release()) != FALSE; }
 
  private:
@@ -94,19 +98,6 @@ class Writer : public FileWriter {
   UniqueFile file_;
 };
 
-class View : public FileView {
- public:
-  View(UniqueFile file, UniqueHandle mapping, UniqueView view, std::size_t size)
-      : file_(std::move(file)), mapping_(std::move(mapping)), view_(std::move(view)), size_(size) {}
-  std::string_view Data() const override { return {static_cast<const char*>(view_.get()), size_}; }
-
- private:
-  UniqueFile file_;
-  UniqueHandle mapping_;
-  UniqueView view_;
-  std::size_t size_;
-};
-
 }  // namespace
 
 bool Files::IsFile(const std::string& path) {
@@ -119,28 +110,6 @@ FsStatus Files::OpenRead(const std::string& path, std::unique_ptr<FileReader>* r
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return StatusOf(GetLastError());
   *reader = std::make_unique<Reader>(std::move(file));
-  return FsStatus::kOk;
-}
-
-FsStatus Files::OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return StatusOf(GetLastError());
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size)) return StatusOf(GetLastError());
-  // More than the address space can take in one piece.
-  if (static_cast<unsigned long long>(size.QuadPart) > (SIZE_MAX >> 2)) return FsStatus::kFailed;
-  UniqueHandle mapping;
-  UniqueView data;
-  // An empty file cannot be mapped; its view is empty.
-  if (size.QuadPart > 0) {
-    mapping.reset(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return StatusOf(GetLastError());
-    data.reset(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    if (!data) return StatusOf(GetLastError());
-  }
-  *view = std::make_unique<View>(std::move(file), std::move(mapping), std::move(data),
-                                 static_cast<std::size_t>(size.QuadPart));
   return FsStatus::kOk;
 }
 

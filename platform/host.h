@@ -66,14 +66,8 @@ class FileReader {
   virtual ~FileReader() = default;
   // Reads up to `capacity` bytes; *got == 0 with a true result is the end of the file.
   virtual bool Read(char* buffer, std::size_t capacity, std::size_t* got) = 0;
+  virtual bool Rewind() = 0;  // back to the first byte
   virtual bool Close() = 0;
-};
-
-// A whole file mapped for reading; the file cannot be replaced while the view is open.
-class FileView {
- public:
-  virtual ~FileView() = default;
-  virtual std::string_view Data() const = 0;
 };
 
 class FileWriter {
@@ -90,8 +84,6 @@ class FileSystem {
   virtual bool IsFile(const std::string& path) = 0;  // exists and is not a directory
   // Opened for reading; others may only read it meanwhile.
   virtual FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) = 0;
-  // Mapped for reading, without a copy; others may only read it meanwhile.
-  virtual FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) = 0;
   // Creates a file that must not exist yet; others may not open it meanwhile.
   virtual FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) = 0;
   // Moves source over target in one step; an existing target keeps its security descriptor and

@@ -41,14 +41,10 @@ struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
-// CreateFileMapping reports failure as null.
+// Tokens and process handles are null when absent.
 struct HandleTraits {
   static HANDLE Invalid() { return nullptr; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-struct ViewTraits {
-  static const void* Invalid() { return nullptr; }
-  static void Close(const void* view) { UnmapViewOfFile(view); }
 };
 struct MenuTraits {
   static HMENU Invalid() { return nullptr; }
@@ -73,7 +69,6 @@ struct ModuleTraits {
 
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueHandle = Unique<HANDLE, HandleTraits>;
-using UniqueView = Unique<const void*, ViewTraits>;
 using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueIcon = Unique<HICON, IconTraits>;
 using UniqueFont = Unique<HFONT, FontTraits>;

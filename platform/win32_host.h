@@ -24,7 +24,6 @@ class Files : public FileSystem {
  public:
   bool IsFile(const std::string& path) override;
   FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) override;
-  FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) override;
   FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) override;
   FsStatus Replace(const std::string& source, const std::string& target) override;
   FsStatus Rename(const std::string& source, const std::string& target) override;

@@ -7,12 +7,13 @@ namespace host {
 
 class MemoryFiles::Reader : public FileReader {
  public:
-  Reader(MemoryFiles& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+  // Windows refuses to replace or move a file that is open without delete sharing.
+  Reader(MemoryFiles& fs, std::string path)
+      : fs_(fs), path_(std::move(path)), target_(fs_.Resolve(path_)) {
     ++fs_.open_readers_;
+    ++fs_.open_reads_[target_];
   }
-  ~Reader() override {
-    if (open_) --fs_.open_readers_;
-  }
+  ~Reader() override { Close(); }
   bool Read(char* buffer, std::size_t capacity, std::size_t* got) override {
     *got = 0;
     fs_.largest_read_ = std::max(fs_.largest_read_, capacity);
@@ -32,8 +33,15 @@ class MemoryFiles::Reader : public FileReader {
     *got = n;
     return true;
   }
+  bool Rewind() override {
+    offset_ = 0;
+    return true;
+  }
   bool Close() override {
-    if (open_) --fs_.open_readers_;
+    if (open_) {
+      --fs_.open_readers_;
+      --fs_.open_reads_[target_];
+    }
     open_ = false;
     return true;
   }
@@ -41,24 +49,9 @@ class MemoryFiles::Reader : public FileReader {
  private:
   MemoryFiles& fs_;
   std::string path_;
+  std::string target_;
   std::size_t offset_ = 0;
   bool open_ = true;
-};
-
-// A copy of the data as it was when mapped; Windows refuses to replace a mapped file.
-class MemoryFiles::View : public FileView {
- public:
-  View(MemoryFiles& fs, std::string path, std::string data)
-      : fs_(fs), path_(std::move(path)), data_(std::move(data)) {
-    ++fs_.open_views_[path_];
-  }
-  ~View() override { --fs_.open_views_[path_]; }
-  std::string_view Data() const override { return data_; }
-
- private:
-  MemoryFiles& fs_;
-  std::string path_;
-  std::string data_;
 };
 
 class MemoryFiles::Writer : public FileWriter {
@@ -143,22 +136,6 @@ FsStatus MemoryFiles::OpenRead(const std::string& path, std::unique_ptr<FileRead
   return FsStatus::kOk;
 }
 
-FsStatus MemoryFiles::OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) {
-  if (Fails(Op::kOpenRead)) return FsStatus::kFailed;
-  if (!IsFile(path)) return FsStatus::kNotFound;
-  const std::string target = Resolve(path);
-  if (locked_.count(target) != 0) return FsStatus::kSharingViolation;
-  if (Fails(Op::kRead)) return FsStatus::kFailed;
-  *view = std::make_unique<View>(*this, target, files_[target].data);
-  return FsStatus::kOk;
-}
-
-int MemoryFiles::OpenViews() const {
-  int open = 0;
-  for (const auto& view : open_views_) open += view.second;
-  return open;
-}
-
 FsStatus MemoryFiles::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) {
   if (Fails(Op::kCreateNew)) return FsStatus::kFailed;
   if (refuse_new_files_) return FsStatus::kAccessDenied;
@@ -177,8 +154,8 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
     --sharing_violations_;
     return FsStatus::kSharingViolation;
   }
-  auto views = open_views_.find(target);
-  if (views != open_views_.end() && views->second > 0) return FsStatus::kFailed;
+  auto reads = open_reads_.find(target);
+  if (reads != open_reads_.end() && reads->second > 0) return FsStatus::kSharingViolation;
   auto existing = files_.find(target);
   // Windows refuses to move a file over a read-only one.
   if (existing != files_.end() && (existing->second.attributes & kAttrReadOnly) != 0)
@@ -193,8 +170,8 @@ FsStatus MemoryFiles::Replace(const std::string& source, const std::string& targ
 FsStatus MemoryFiles::Rename(const std::string& source, const std::string& target) {
   if (Fails(Op::kRename)) return FsStatus::kFailed;
   if (!IsFile(source)) return FsStatus::kNotFound;
-  auto views = open_views_.find(source);
-  if (views != open_views_.end() && views->second > 0) return FsStatus::kSharingViolation;
+  auto reads = open_reads_.find(source);
+  if (reads != open_reads_.end() && reads->second > 0) return FsStatus::kSharingViolation;
   if (files_.count(target) != 0) return FsStatus::kFailed;
   files_[target] = files_[source];
   files_.erase(source);

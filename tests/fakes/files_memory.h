@@ -66,11 +66,9 @@ class MemoryFiles : public FileSystem {
   int Calls(Op op) const;
   std::size_t LargestReadRequest() const { return largest_read_; }
   int OpenReaders() const { return open_readers_; }
-  int OpenViews() const;
 
   bool IsFile(const std::string& path) override;
   FsStatus OpenRead(const std::string& path, std::unique_ptr<FileReader>* reader) override;
-  FsStatus OpenMapped(const std::string& path, std::unique_ptr<FileView>* view) override;
   FsStatus CreateNew(const std::string& path, std::unique_ptr<FileWriter>* writer) override;
   FsStatus Replace(const std::string& source, const std::string& target) override;
   FsStatus Rename(const std::string& source, const std::string& target) override;
@@ -95,7 +93,6 @@ class MemoryFiles : public FileSystem {
     int file = 0;             // names of one file (hard links) share a nonzero number
   };
   class Reader;
-  class View;
   class Writer;
 
   bool Fails(Op op);  // counts the call and tells whether it is the one to fail
@@ -117,7 +114,7 @@ class MemoryFiles : public FileSystem {
   int sharing_violations_ = 0;
   std::size_t largest_read_ = 0;
   int open_readers_ = 0;
-  std::map<std::string, int> open_views_;
+  std::map<std::string, int> open_reads_;  // by the file a name resolves to
 };
 
 }  // namespace host

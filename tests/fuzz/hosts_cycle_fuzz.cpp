@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "blocking/hosts_block.h"
@@ -100,6 +101,47 @@ bool Ambiguous(const std::vector<Line>& lines) {
 
 void Fail() { std::abort(); }
 
+// Feeds `content` as the toggles read a file: `read` bytes at a time into a buffer, passed on in
+// pieces that end at line ends.
+void FeedInPieces(const std::string& content, std::size_t read,
+                  const std::vector<quenlox::ContentPass*>& passes) {
+  std::string held;
+  for (std::size_t at = 0;;) {
+    const std::size_t got = std::min(read, content.size() - at);
+    held.append(content, at, got);
+    at += got;
+    const std::size_t cut = quenlox::CompleteLines(held, got == 0);
+    for (quenlox::ContentPass* pass : passes) {
+      if (cut > 0) pass->Feed(std::string_view(held).substr(0, cut));
+    }
+    held.erase(0, cut);
+    if (got == 0) break;
+  }
+  for (quenlox::ContentPass* pass : passes) pass->Finish();
+}
+
+std::string BlockedInPieces(const std::string& original, const std::string& list,
+                            const char* address, std::size_t read) {
+  quenlox::BlockedContent blocked(list, address);
+  FeedInPieces(original, read, {&blocked});
+  quenlox::StringSink out;
+  quenlox::BlockWriter writer(blocked, out);
+  FeedInPieces(original, read, {&writer});
+  return out.text;
+}
+
+// Also checks that the block's scan sees the lines of a block wherever the unblock does.
+std::string UnblockedInPieces(const std::string& blocked, std::size_t read) {
+  quenlox::OwnLines own;
+  quenlox::BlockedContent scan("", "0.0.0.0");
+  FeedInPieces(blocked, read, {&own, &scan});
+  if (scan.carries_block() != own.Any()) Fail();
+  quenlox::StringSink out;
+  quenlox::UnblockFilter filter(own, out);
+  FeedInPieces(blocked, read, {&filter});
+  return out.text;
+}
+
 // The listed names that the file maps already, read the plain way: line by line, up to a '#',
 // names after the address, any case.
 std::set<std::string> MappedNames(const std::string& file, const std::set<std::string>& listed) {
@@ -142,6 +184,8 @@ std::vector<std::string> SectionNames(const std::string& blocked, const std::str
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Input in(data, size);
+  // The toggles' read size, small here so that lines meet the buffer's end everywhere.
+  const std::size_t read = 1 + (size > 0 ? data[size - 1] : 0) % 29;
   // The original: lines with any line end, the last perhaps without one.
   bool bom = in.Byte() % 4 == 0;
   std::vector<Line> original;
@@ -162,6 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!bom && before.compare(0, kBom.size(), kBom) == 0) return 0;
   const std::string blocked = quenlox::BlockedHosts(before, list, address);
   if (!quenlox::FirstLineHasMarker(blocked)) Fail();
+  if (BlockedInPieces(before, list, address, read) != blocked) Fail();
   // Every listed name the original does not map, in the list's order, and no other.
   std::set<std::string> listed;
   std::vector<std::string> in_order;
@@ -291,8 +336,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
   }
-  const std::string unblocked = quenlox::UnblockedHosts(Render(bom, lines, true));
+  const std::string edited = Render(bom, lines, true);
+  const std::string unblocked = quenlox::UnblockedHosts(edited);
   if (unblocked != expected) Fail();
+  if (UnblockedInPieces(edited, read) != expected) Fail();
   if (quenlox::FirstLineHasMarker(unblocked)) Fail();
   // Blocking the edited file again is blocking its original once, with this list or another.
   const std::string reblocked = quenlox::BlockedHosts(unblocked, list, address);

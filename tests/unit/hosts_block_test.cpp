@@ -205,6 +205,25 @@ TEST_F(HostsFileWrite, EveryFailingStepLeavesTheOldOrTheNewFileAndNoTemporary) {
   }
 }
 
+TEST_F(HostsFileWrite, AFileLargerThanTheReadBufferComesOutAsIfReadWhole) {
+  // Lines of every end meet the read buffer's edge, a CRLF straddles it, one line is longer than
+  // the buffer, and the last has no end.
+  const char* const ends[] = {"\r\n", "\n", "\r"};
+  std::string large = "0.0.0.0 ads.example\r\n";
+  large += std::string(64 * 1024 - 1 - large.size(), 'a') + "\r\n";
+  for (int i = 0; large.size() < 300000; ++i)
+    large += "10.0.0.1 host" + std::to_string(i) + ends[i % 3];
+  large.insert(100000, std::string(150000, 'x') + "\n");
+  large += "1.2.3.4 last";
+  files.Put(kHosts, large);
+  files.SetLinkImplemented(false);
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_EQ(files.Data(kHosts), BlockedHosts(large, kAdServerList, "0.0.0.0"));
+  EXPECT_EQ(files.Data(kBackup), large);
+  ASSERT_TRUE(Toggle(false));
+  EXPECT_EQ(files.Data(kHosts), large);
+}
+
 TEST_F(HostsFileWrite, BackupIsAnExactCopyAndNeverOfABlockedFile) {
   ASSERT_TRUE(Toggle(true));
   EXPECT_EQ(files.Data(kBackup), original);
@@ -214,6 +233,20 @@ TEST_F(HostsFileWrite, BackupIsAnExactCopyAndNeverOfABlockedFile) {
   ASSERT_TRUE(Toggle(true));
   EXPECT_EQ(files.Data(kBackup), "older copy");
   EXPECT_EQ(files.Data(kHosts), BlockedHosts(original, kAdServerList, "0.0.0.0"));
+  // One line of a block is enough, also the first after a byte order mark; one that does not
+  // start its line is the user's.
+  const std::string marker = texts::kHostsMarkerLine;
+  for (const std::string& carried :
+       {"\xEF\xBB\xBF" + marker + "\n" + original, original + "\r" + texts::kHostsSectionEnd,
+        " " + marker + "\n" + original}) {
+    files.Put(kHosts, carried);
+    files.Put(kBackup, "older copy");
+    ASSERT_TRUE(Toggle(true));
+    const bool users = carried[0] == ' ';
+    EXPECT_EQ(files.Data(kBackup), users ? carried : "older copy");
+    EXPECT_EQ(files.Data(kHosts),
+              BlockedHosts(users ? carried : Unblock(carried), kAdServerList, "0.0.0.0"));
+  }
 }
 
 TEST_F(HostsFileWrite, AttributesComeBackAfterTheSwap) {
