@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "blocking/ad_list.h"
