@@ -247,6 +247,16 @@ void ScanEntries(std::string_view content, const ListedNames& listed,
   }
 }
 
+// The byte order mark that starts the file, taken off the first piece fed; empty after it.
+std::string_view TakeBom(std::string_view* lines, bool* started) {
+  if (*started) return {};
+  *started = true;
+  if (!StartsWith(*lines, kUtf8Bom)) return {};
+  const std::string_view bom = lines->substr(0, kUtf8Bom.size());
+  lines->remove_prefix(bom.size());
+  return bom;
+}
+
 // The length of the line end that ends `bytes`, if any.
 std::size_t TrailingLineEnd(std::string_view bytes) {
   if (bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == kCrlf) return 2;
@@ -301,10 +311,7 @@ std::size_t CompleteLines(std::string_view data, bool at_end) {
 }
 
 bool OwnLines::Feed(std::string_view lines) {
-  if (!started_) {
-    started_ = true;
-    if (StartsWith(lines, kUtf8Bom)) lines.remove_prefix(kUtf8Bom.size());
-  }
+  TakeBom(&lines, &started_);
   for (std::size_t at = FindOwnLineStart(lines, 0); at != std::string_view::npos;
        at = FindOwnLineStart(lines, at + 1)) {
     Line line;
@@ -350,14 +357,9 @@ void UnblockFilter::Emit(std::string_view bytes) {
 }
 
 bool UnblockFilter::Feed(std::string_view text) {
-  if (!started_) {
-    started_ = true;
-    if (StartsWith(text, kUtf8Bom)) {
-      bom_ = kUtf8Bom.size();
-      Emit(text.substr(0, bom_));
-      text.remove_prefix(bom_);
-    }
-  }
+  const std::string_view bom = TakeBom(&text, &started_);
+  bom_ += bom.size();
+  Emit(bom);
   Lines lines(text);
   Line line;
   while (!stopped_) {
@@ -420,15 +422,11 @@ BlockedContent::~BlockedContent() = default;
 bool BlockedContent::Feed(std::string_view lines) {
   // With the mark: it reads as a part of the first line's address.
   ScanEntries(lines, names_->listed, &names_->mapped, &carries_block_);
-  if (!started_) {
-    started_ = true;
-    bom_ = StartsWith(lines, kUtf8Bom);
-    if (bom_) {
-      lines.remove_prefix(kUtf8Bom.size());
-      Line first;
-      Lines(lines).Next(&first);
-      carries_block_ = carries_block_ || Classify(first.text) != OwnLine::kNone;
-    }
+  if (!TakeBom(&lines, &started_).empty()) {
+    bom_ = true;
+    Line first;
+    Lines(lines).Next(&first);
+    carries_block_ = carries_block_ || Classify(first.text) != OwnLine::kNone;
   }
   if (!lines.empty()) {
     body_ = true;

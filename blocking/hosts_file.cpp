@@ -291,10 +291,6 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
         files.OpenRead(hosts, &reader) != host::FsStatus::kOk)
       return HostsToggle::kFailed;
     LinePasses content(*reader);
-    const Producer copy = [&](ByteSink& out) {
-      CopyPass pass(out);
-      return content.Run({&pass});
-    };
     // Whatever the block left, wherever it now stands; blocking again rebuilds it.
     OwnLines own;
     std::string reblocked;
@@ -302,6 +298,10 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
       // Most blocks meet a file without one: the blocked file is written in the pass that reads
       // the file, and dropped if the file carries a block after all.
       BlockedContent blocked(kAdServerList, address);
+      const Producer copy = [&](ByteSink& out) {
+        CopyPass pass(out);
+        return content.Run({&pass});
+      };
       Write written = WriteTemporary(files, temporary, [&](ByteSink& out) {
         BlockWriter writer(blocked, out);
         return content.Run({&blocked, &writer});
