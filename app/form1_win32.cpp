@@ -1,6 +1,7 @@
 #include "app/form1_win32.h"
 
 #include "platform/error_report.h"
+#include "platform/optional_calls_win32.h"
 #include "resources/texts.h"
 
 namespace quenlox {
@@ -24,17 +25,13 @@ bool Form1Window::Create(HINSTANCE instance) {
 void Form1Window::AllowTaskbarCreated() {
   // Since Vista the system drops registered messages to a process with more rights than the
   // shell unless they are let through; older systems have neither call, so both are looked up.
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (user32 == nullptr || taskbar_created_ == 0) return;
-  using PerWindow = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  using PerProcess = BOOL(WINAPI*)(UINT, DWORD);
+  if (taskbar_created_ == 0) return;
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for the older call
-  if (auto per_window = reinterpret_cast<PerWindow>(
-          reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))) {
-    per_window(window_, taskbar_created_, kAllow, nullptr);
-  } else if (auto per_process = reinterpret_cast<PerProcess>(
-                 reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
-    per_process(taskbar_created_, kAllow);
+  const host::win32::OptionalCalls& calls = host::win32::Optional();
+  if (calls.ChangeWindowMessageFilterEx) {
+    calls.ChangeWindowMessageFilterEx(window_, taskbar_created_, kAllow, nullptr);
+  } else if (calls.ChangeWindowMessageFilter) {
+    calls.ChangeWindowMessageFilter(taskbar_created_, kAllow);
   }
 }
 

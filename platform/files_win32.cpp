@@ -1,5 +1,7 @@
 #include "platform/win32_host.h"
 
+#include "platform/optional_calls_win32.h"
+
 #include <vector>
 
 namespace host::win32 {
@@ -24,17 +26,6 @@ FsStatus StatusOf(DWORD error) {
 }
 
 FsStatus Result(BOOL ok) { return ok ? FsStatus::kOk : StatusOf(GetLastError()); }
-
-// Looked up at run time: none exists on the 9x family, which must still load the program.
-template <typename F>
-F Kernel32(const char* name) {
-  HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-  return kernel32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel32, name)))
-                  : nullptr;
-}
-using ReplaceFileFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
-using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-using CreateHardLinkFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES);
 
 // Gives `to` the owner, group and access list of `from`. True also where files have no security
 // (the 9x family); false where this process may not give that owner.
@@ -68,8 +59,9 @@ class Reader : public FileReader {
     return ok != FALSE;
   }
   bool Rewind() override {
-    LARGE_INTEGER start{};
-    return SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) != FALSE;
+    LONG high = 0;  // with the high part, so a file past 4 GB is no failure
+    return SetFilePointer(file_.get(), 0, &high, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == NO_ERROR;
   }
   bool Close() override { return CloseHandle(file_.release()) != FALSE; }
 
@@ -122,6 +114,9 @@ FsStatus Files::CreateNew(const std::string& path, std::unique_ptr<FileWriter>* 
 }
 
 FsStatus Files::Replace(const std::string& source, const std::string& target) {
+  // The 9x family has no one-step replace: MoveFileExA is a stub on 95 and 98, and no file of
+  // theirs has security to keep.
+  if (!IsNtFamily()) return FsStatus::kNotImplemented;
   const bool exists = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   // One rename over the target, which a kill cannot split, once the new file carries the
   // target's security descriptor and owner.
@@ -131,7 +126,7 @@ FsStatus Files::Replace(const std::string& source, const std::string& target) {
   }
   // An owner this process may not give: ReplaceFile keeps it. It moves the target aside first,
   // so the aside name is ours: a kill leaves the old file there, and the next toggle puts it back.
-  auto replace_file = Kernel32<ReplaceFileFn>("ReplaceFileA");
+  auto replace_file = Optional().ReplaceFileA;
   if (replace_file == nullptr) return FsStatus::kAccessDenied;
   const std::string aside = target + ".quenlox-old";
   if (replace_file(target.c_str(), source.c_str(), aside.c_str(), 0, nullptr, nullptr)) {
@@ -151,7 +146,7 @@ FsStatus Files::Rename(const std::string& source, const std::string& target) {
 }
 
 FsStatus Files::Link(const std::string& existing, const std::string& link) {
-  auto create_hard_link = Kernel32<CreateHardLinkFn>("CreateHardLinkA");
+  auto create_hard_link = Optional().CreateHardLinkA;
   if (create_hard_link == nullptr) return FsStatus::kNotImplemented;
   return Result(create_hard_link(link.c_str(), existing.c_str(), nullptr));
 }
@@ -186,12 +181,21 @@ FsStatus Files::SetAttributes(const std::string& path, std::uint32_t attributes)
 }
 
 FsStatus Files::GetStamp(const std::string& path, FileStamp* stamp) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-    return StatusOf(GetLastError());
-  stamp->size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-  stamp->write_time = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                      data.ftLastWriteTime.dwLowDateTime;
+  DWORD size_high = 0, size_low = 0;
+  FILETIME written = {};
+  if (auto attributes_of = Optional().GetFileAttributesExA) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributes_of(path.c_str(), GetFileExInfoStandard, &data)) return StatusOf(GetLastError());
+    size_high = data.nFileSizeHigh, size_low = data.nFileSizeLow, written = data.ftLastWriteTime;
+  } else {
+    // Windows 95: the directory entry says the same without opening the file.
+    WIN32_FIND_DATAA data;
+    UniqueFind search(FindFirstFileA(path.c_str(), &data));
+    if (!search) return StatusOf(GetLastError());
+    size_high = data.nFileSizeHigh, size_low = data.nFileSizeLow, written = data.ftLastWriteTime;
+  }
+  stamp->size = (std::uint64_t{size_high} << 32) | size_low;
+  stamp->write_time = (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
   return FsStatus::kOk;
 }
 
@@ -202,7 +206,7 @@ FsStatus Files::FinalPath(const std::string& path, std::string* final_path) {
     *final_path = path;
     return FsStatus::kOk;
   }
-  auto final_path_of = Kernel32<FinalPathFn>("GetFinalPathNameByHandleA");
+  auto final_path_of = Optional().GetFinalPathNameByHandleA;
   if (final_path_of == nullptr) return FsStatus::kNotImplemented;
   UniqueFile file(CreateFileA(path.c_str(), 0,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

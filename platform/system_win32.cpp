@@ -1,5 +1,7 @@
 #include "platform/win32_host.h"
 
+#include "platform/optional_calls_win32.h"
+
 namespace host::win32 {
 
 std::string System::ExecutablePath() {
@@ -27,20 +29,10 @@ std::string System::WindowsDirectory(unsigned buffer_size) {
 
 void System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
-bool System::IsNtFamily() { return GetVersion() < 0x80000000u; }
+bool System::IsNtFamily() { return win32::IsNtFamily(); }
 
 void System::FlushDnsCache() {
-  // Looked up at run time: dnsapi.dll is not on every system. By its full path: a bare name
-  // would find a dnsapi.dll planted beside the program first.
-  char folder[MAX_PATH] = {};
-  UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  UniqueModule dns(LoadLibraryA((std::string(folder) + "\\dnsapi.dll").c_str()));
-  if (!dns) return;
-  using Flush = BOOL(WINAPI*)();
-  auto flush = reinterpret_cast<Flush>(
-      reinterpret_cast<void*>(GetProcAddress(dns.get(), "DnsFlushResolverCache")));
-  if (flush != nullptr) flush();
+  if (auto flush = OptionalLoaded().DnsFlushResolverCache) flush();
 }
 
 bool System::CanElevate() {
@@ -84,19 +76,10 @@ Elevated System::RunElevated(const std::string& arguments, int* exit_code) {
 }
 
 void LeaveTheProgramFolderOutOfTheDllSearch() {
-  HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-  if (kernel32 == nullptr) return;
-  using SetDirectory = BOOL(WINAPI*)(LPCSTR);
-  if (auto set_directory = reinterpret_cast<SetDirectory>(
-          reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDllDirectoryA")))) {
-    set_directory("");  // the current folder leaves the search
-  }
-  using SetDefault = BOOL(WINAPI*)(DWORD);
-  constexpr DWORD kSystem32Only = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-  if (auto set_default = reinterpret_cast<SetDefault>(
-          reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDefaultDllDirectories")))) {
-    set_default(kSystem32Only);
-  }
+  const OptionalCalls& calls = Optional();
+  if (calls.SetDllDirectoryA) calls.SetDllDirectoryA("");  // the current folder leaves the search
+  constexpr DWORD kSystem32Only = 0x800;                   // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (calls.SetDefaultDllDirectories) calls.SetDefaultDllDirectories(kSystem32Only);
 }
 
 }  // namespace host::win32

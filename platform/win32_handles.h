@@ -46,6 +46,11 @@ struct HandleTraits {
   static HANDLE Invalid() { return nullptr; }
   static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+// A file search, which FindFirstFile reports failed as INVALID_HANDLE_VALUE too.
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE search) { FindClose(search); }
+};
 struct MenuTraits {
   static HMENU Invalid() { return nullptr; }
   static void Close(HMENU menu) { DestroyMenu(menu); }
@@ -69,6 +74,7 @@ struct ModuleTraits {
 
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueHandle = Unique<HANDLE, HandleTraits>;
+using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueIcon = Unique<HICON, IconTraits>;
 using UniqueFont = Unique<HFONT, FontTraits>;

@@ -9,8 +9,8 @@
 set -uo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest
-          g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-          g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+          g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
+          g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils
           fonts-wine fonts-liberation python3 nsis
           clang libclang-rt-14-dev clang-format)

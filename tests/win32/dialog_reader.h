@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace quenlox::testing {
@@ -92,13 +91,25 @@ inline SeenDialog ReadAndAnswer(UINT key) {
   return seen;
 }
 
-// Runs `show` on this thread while a helper answers the dialog it opens.
+// Runs `show` on this thread while a helper answers the dialog it opens. A Win32 thread: the
+// win32 threading model of this compiler has no std::thread.
 inline SeenDialog WhileShown(UINT key, const std::function<void()>& show) {
-  SeenDialog seen;
-  std::thread helper([&] { seen = ReadAndAnswer(key); });
+  struct Answer {
+    UINT key;
+    SeenDialog seen;
+  } answer{key, {}};
+  auto run = [](void* parameter) -> DWORD {
+    auto* job = static_cast<Answer*>(parameter);
+    job->seen = ReadAndAnswer(job->key);
+    return 0;
+  };
+  // Without a helper nobody would answer: nothing is shown, and the test sees no dialog.
+  HANDLE helper = CreateThread(nullptr, 0, run, &answer, 0, nullptr);
+  if (helper == nullptr) return answer.seen;
   show();
-  helper.join();
-  return seen;
+  WaitForSingleObject(helper, INFINITE);
+  CloseHandle(helper);
+  return answer.seen;
 }
 
 }  // namespace quenlox::testing
