@@ -40,9 +40,10 @@ test: native win32 i686 fuzz
 	cd $(BUILD)/win32 && ctest --output-on-failure
 
 # Benchmarks on a private Wine desktop; prints one table. Not part of `make test`.
-bench: win32
+bench: win32 i686
 	cmake --build $(BUILD)/win32 --target bench_programs
-	bash tests/wine/with_session.sh $(BUILD)/win32/wine-template python3 tests/bench/bench.py $(BUILD)/win32
+	bash tests/wine/with_session.sh $(BUILD)/win32/wine-template python3 tests/bench/bench.py $(BUILD)/win32 \
+	  $$([ -d $(BUILD)/i686 ] && [ "$$(bash tests/wine/wine_arch.sh)" != win32 ] && echo $(BUILD)/i686/quenlox.exe || echo $(BUILD)/win32/quenlox.exe)
 
 # The release files under dist/: installer, portable zip, SHA-256 sums.
 dist: win32

@@ -9,6 +9,7 @@ namespace quenlox {
 bool Form1Window::Create(HINSTANCE instance) {
   // Explorer broadcasts it when the notification area is rebuilt and every icon is gone.
   taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+  if (host::win32::kCountHeldObjects) held_objects_ = RegisterWindowMessageA(kHeldObjectsMessage);
   WNDCLASSA window_class = {};
   window_class.lpfnWndProc = Procedure;
   window_class.hInstance = instance;
@@ -37,6 +38,7 @@ void Form1Window::AllowTaskbarCreated() {
 
 LRESULT Form1Window::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (taskbar_created_ != 0 && message == taskbar_created_) return OnTaskbarCreated();
+  if (held_objects_ != 0 && message == held_objects_) return OnHeldObjects();
   switch (message) {
     case host::kTrayNotifyMessage:
       return OnTrayNotify(lparam);
@@ -63,6 +65,8 @@ LRESULT Form1Window::OnTimer(WPARAM timer) {
   if (timer == host::win32::kIconRetryTimer) RunGuarded(dialogs_, [&] { form_.IconRetryTimer(); });
   return 0;
 }
+
+LRESULT Form1Window::OnHeldObjects() { return host::win32::HeldObjects(); }
 
 LRESULT Form1Window::OnDestroy() {
   // Form1 is the main window: its end is the end of the message loop and of every modal one.

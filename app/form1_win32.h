@@ -13,6 +13,8 @@ namespace quenlox {
 class Form1Window final : public host::win32::WindowBinding {
  public:
   static constexpr char kClassName[] = QUENLOX_WINDOW_CLASS;
+  // Answered with the count of objects held, in the build that counts them.
+  static constexpr char kHeldObjectsMessage[] = "QuenloxHeldObjects";
 
   Form1Window(TForm1& form, host::Dialogs& dialogs) : form_(form), dialogs_(dialogs) {}
 
@@ -25,12 +27,14 @@ class Form1Window final : public host::win32::WindowBinding {
   LRESULT OnTrayNotify(LPARAM mouse_event);
   LRESULT OnTaskbarCreated();
   LRESULT OnTimer(WPARAM timer);
+  LRESULT OnHeldObjects();
   void AllowTaskbarCreated();
   LRESULT OnDestroy();
 
   TForm1& form_;
   host::Dialogs& dialogs_;
   UINT taskbar_created_ = 0;
+  UINT held_objects_ = 0;  // asked by the soak benchmark, in the build that counts them
 };
 
 }  // namespace quenlox

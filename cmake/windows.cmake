@@ -7,7 +7,7 @@ set(QUENLOX_WIN32_LIBS user32 gdi32 shell32 advapi32 kernel32)
 # One self-contained executable: no runtime DLL of its own.
 set(QUENLOX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
-add_library(quenlox_win32 STATIC
+set(QUENLOX_WIN32_SOURCES
   app/form1_win32.cpp
   ordering/Uord1_win32.cpp
   platform/system_win32.cpp
@@ -18,6 +18,7 @@ add_library(quenlox_win32 STATIC
   platform/registry_win32.cpp
   platform/shell_win32.cpp
   platform/window_binding_win32.cpp)
+add_library(quenlox_win32 STATIC ${QUENLOX_WIN32_SOURCES})
 target_link_libraries(quenlox_win32 PUBLIC quenlox_core ${QUENLOX_WIN32_LIBS})
 target_compile_definitions(quenlox_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
@@ -111,7 +112,7 @@ set_target_properties(planted_dnsapi PROPERTIES OUTPUT_NAME dnsapi PREFIX ""
 target_link_options(planted_dnsapi PRIVATE ${QUENLOX_STATIC_LINK})
 
 add_executable(e2e_driver tests/e2e/driver.cpp)
-target_link_libraries(e2e_driver PRIVATE ${QUENLOX_WIN32_LIBS})
+target_link_libraries(e2e_driver PRIVATE ${QUENLOX_WIN32_LIBS} psapi)
 target_link_options(e2e_driver PRIVATE ${QUENLOX_STATIC_LINK} -mconsole)
 
 # Benchmarks: the reference programs and the file measurements; `make bench` runs them.
@@ -124,8 +125,17 @@ target_link_options(bench_tray_only PRIVATE ${QUENLOX_STATIC_LINK} -s)
 add_executable(bench_tray_reference WIN32 EXCLUDE_FROM_ALL tests/bench/tray_reference.cpp)
 target_link_libraries(bench_tray_reference PRIVATE ${QUENLOX_WIN32_LIBS})
 target_link_options(bench_tray_reference PRIVATE ${QUENLOX_STATIC_LINK} -s)
+# The program once more, counting the objects it holds, for the soak.
+add_library(quenlox_win32_counting STATIC EXCLUDE_FROM_ALL ${QUENLOX_WIN32_SOURCES})
+target_link_libraries(quenlox_win32_counting PUBLIC quenlox_core ${QUENLOX_WIN32_LIBS})
+target_compile_definitions(quenlox_win32_counting PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
+  QUENLOX_COUNT_HANDLES)
+add_executable(quenlox_counting WIN32 EXCLUDE_FROM_ALL app/main.cpp app/terminate_handler.cpp
+  ${QUENLOX_RC})
+target_link_libraries(quenlox_counting PRIVATE quenlox_win32_counting)
+target_link_options(quenlox_counting PRIVATE ${QUENLOX_STATIC_LINK} -s -Wl,--gc-sections)
 add_custom_target(bench_programs
-  DEPENDS bench_win32 bench_tray_only bench_tray_reference quenlox e2e_driver)
+  DEPENDS bench_win32 bench_tray_only bench_tray_reference quenlox quenlox_counting e2e_driver)
 
 set(WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 set(RUN_IN_WINE ${CMAKE_SOURCE_DIR}/tests/wine/run_in_wine.sh ${WINE_TEMPLATE})

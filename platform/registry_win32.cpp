@@ -12,7 +12,10 @@ long Registry::OpenKeyEx(RegKey parent, const std::string& sub_key, std::uint32_
                          RegKey* result) {
   HKEY opened = nullptr;
   LONG status = RegOpenKeyExA(Key(parent), sub_key.c_str(), 0, access, &opened);
-  if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegKey>(opened);
+  if (status == ERROR_SUCCESS) {
+    *result = reinterpret_cast<RegKey>(opened);
+    CountHeld(1);
+  }
   return status;
 }
 
@@ -32,6 +35,10 @@ long Registry::SetValueEx(RegKey key, const std::string& name, std::uint32_t typ
   return RegSetValueExA(Key(key), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
-long Registry::CloseKey(RegKey key) { return RegCloseKey(Key(key)); }
+long Registry::CloseKey(RegKey key) {
+  LONG status = RegCloseKey(Key(key));
+  if (status == ERROR_SUCCESS) CountHeld(-1);
+  return status;
+}
 
 }  // namespace host::win32

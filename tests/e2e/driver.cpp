@@ -18,7 +18,11 @@
 //                            "/D=C:\a b"), waits for it and prints its exit code
 //   decoy CLASS TITLE        holds a hidden window of CLASS titled TITLE until it is ended, as
 //                            another program built with the same tool does
+//   soak ROUNDS              drives the program that counts its objects through ROUNDS equal
+//                            rounds of tray messages, menus, toggles and ordering windows; prints
+//                            "private_bytes held_objects" after the first round and after the last
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -249,6 +253,122 @@ int ToggleAndKill(int item, int delay_ms) {
   return status;
 }
 
+// --- the soak ------------------------------------------------------------------------------
+
+constexpr LPARAM kMouseMove = WM_MOUSEMOVE;
+
+bool WaitGone(const char* cls, DWORD timeout_ms) {
+  const DWORD give_up = GetTickCount() + timeout_ms;
+  while (!TopLevel(cls).empty()) {
+    if (GetTickCount() > give_up) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+// Opens the menu of `button` and chooses item `item`, or closes it with Escape for -1.
+bool UseMenu(HWND form, LPARAM button, int item) {
+  PostMessageA(form, WM_USER + 10, 0, button);
+  HWND menu = WaitForWindow("#32768", false, 10000);
+  if (menu == nullptr) return false;
+  if (item < 0) {
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  } else {
+    for (int i = 0; i <= item; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  }
+  return WaitGone("#32768", 10000);
+}
+
+// A sent message returns once the program has finished what it was doing.
+void WaitIdle(HWND form) { SendMessageA(form, WM_USER + 10, 0, kMouseMove); }
+
+bool AnswerNotice() {
+  HWND notice = WaitForWindow("#32770", false, 10000);
+  if (notice == nullptr) return false;
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  HWND target = GetGUIThreadInfo(GetWindowThreadProcessId(notice, nullptr), &info) &&
+                        info.hwndFocus != nullptr
+                    ? info.hwndFocus
+                    : notice;
+  PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0);
+  return WaitGone("#32770", 10000);
+}
+
+bool OrderingWindowAndReturn(HWND form) {
+  constexpr int kBuyNow = 2;
+  if (!UseMenu(form, WM_RBUTTONDOWN, kBuyNow)) return false;
+  HWND ordering = WaitForWindow("TFrmordr1", false, 10000);
+  if (ordering == nullptr) return false;
+  HWND button = FindWindowExA(ordering, nullptr, "Button", "Return");
+  if (button == nullptr) return false;
+  PostMessageA(button, BM_CLICK, 0, 0);
+  return WaitGone("TFrmordr1", 10000);
+}
+
+// Each round: 2,000 tray messages, every hundredth a button press whose menu is closed again;
+// 30 clicks of each block item, which block and unblock in turn, every block answered at its
+// notice; and 5 ordering windows closed with "Return".
+bool SoakRound(HWND form) {
+  constexpr int kMessages = 2000;
+  constexpr int kToggles = 30;
+  constexpr int kOrderingWindows = 5;
+  for (int i = 1; i <= kMessages; ++i) {
+    if (i % 100 != 0) {
+      SendMessageA(form, WM_USER + 10, 0, kMouseMove);
+    } else if (!UseMenu(form, i % 200 == 0 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, -1)) {
+      return false;
+    }
+  }
+  for (int item = 0; item < 3; ++item) {
+    for (int i = 0; i < kToggles; ++i) {
+      if (!UseMenu(form, WM_LBUTTONDOWN, item)) return false;
+      if (i % 2 == 0 && !AnswerNotice()) return false;  // a block says so
+      WaitIdle(form);
+    }
+  }
+  for (int i = 0; i < kOrderingWindows; ++i) {
+    if (!OrderingWindowAndReturn(form)) return false;
+  }
+  WaitIdle(form);
+  return true;
+}
+
+bool Measure(HWND form, HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return false;
+  DWORD_PTR held = 0;
+  if (!SendMessageTimeoutA(form, RegisterWindowMessageA("QuenloxHeldObjects"), 0, 0,
+                           SMTO_ABORTIFHUNG, 5000, &held))
+    return false;
+  std::printf("%lu %ld\n", static_cast<unsigned long>(counters.PagefileUsage),
+              static_cast<long>(held));
+  return true;
+}
+
+int Soak(int rounds) {
+  HWND form = WaitForWindow("TForm1", true, 60000);
+  if (form == nullptr || rounds < 1) return 3;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(form, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (process == nullptr) return 1;
+  int status = 0;
+  for (int round = 1; round <= rounds && status == 0; ++round) {
+    if (!SoakRound(form)) {
+      std::fprintf(stderr, "round %d stopped\n", round);
+      Dialogs();
+      status = 4;
+    } else if ((round == 1 || round == rounds) && !Measure(form, process)) {
+      status = 5;
+    }
+  }
+  CloseHandle(process);
+  return status;
+}
+
 int Exec(int argc, char** argv) {
   std::string line = std::string("\"") + argv[2] + "\"";
   for (int i = 3; i < argc; ++i) line += std::string(" ") + argv[i];
@@ -302,6 +422,7 @@ int main(int argc, char** argv) {
     status = ToggleAndKill(std::atoi(argv[2]), std::atoi(argv[3]));
   if (command == "exec" && argc >= 3) status = Exec(argc, argv);
   if (command == "decoy" && argc == 4) status = Decoy(argv[2], argv[3]);
+  if (command == "soak" && argc == 3) status = Soak(std::atoi(argv[2]));
   std::fflush(stdout);
   return status;
 }
