@@ -50,17 +50,11 @@ void RemoveLeftover(host::FileSystem& files, const std::string& path) {
   files.Remove(path);
 }
 
-// What an interrupted run left beside `path`. An old file moved aside while `path` is missing
-// is the only copy: it goes back.
+// What an interrupted run left beside `path`: its temporary file and an old file moved aside,
+// which goes back where `path` is missing.
 void ClearLeftovers(host::FileSystem& files, const std::string& path) {
   RemoveLeftover(files, path + kNewSuffix);
-  const std::string aside = path + kOldSuffix;
-  if (!files.IsFile(aside)) return;
-  if (files.IsFile(path)) {
-    RemoveLeftover(files, aside);
-  } else {
-    files.Rename(aside, path);
-  }
+  if (!RestoreInterruptedSwap(files, path)) RemoveLeftover(files, path + kOldSuffix);
 }
 
 // The content of a new file, put out by a pass; false when reading it failed.
@@ -186,6 +180,13 @@ HostsToggle Failure(Write write) {
 }
 
 }  // namespace
+
+bool RestoreInterruptedSwap(host::FileSystem& files, const std::string& path) {
+  const std::string aside = path + kOldSuffix;
+  if (files.IsFile(path) || !files.IsFile(aside)) return false;
+  files.Rename(aside, path);
+  return true;
+}
 
 HostsProbe ProbeHostsFile(host::FileSystem& files, const std::string& path) {
   HostsProbe probe;

@@ -15,6 +15,11 @@ struct HostsProbe {
 // Reads in fixed-size chunks and stops at the end of the first line or at the marker.
 HostsProbe ProbeHostsFile(host::FileSystem& files, const std::string& path);
 
+// A swap without a one-step replace (the 9x family) moves the old file aside before the new one
+// takes its name; a kill between the two leaves no file at `path`. Then the old one goes back,
+// before anything looks for the file. True when it was there to put back.
+bool RestoreInterruptedSwap(host::FileSystem& files, const std::string& path);
+
 struct HostsPaths {
   std::string hosts;
   std::string backup;

@@ -19,6 +19,8 @@ std::string LocateWindowsFolder(host::System& system) {
 }
 
 HostsPaths LocateHostsFile(host::FileSystem& files, const std::string& windows_folder) {
+  RestoreInterruptedSwap(files, windows_folder + kNtHosts);
+  RestoreInterruptedSwap(files, windows_folder + k9xHosts);
   if (files.IsFile(windows_folder + kNtHosts)) {
     return {windows_folder + kNtHosts, windows_folder + kNtHostsBackup, false};
   }

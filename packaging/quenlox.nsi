@@ -1,6 +1,8 @@
 ; The installer and its uninstaller. Built by the Windows build with makensis, which is given
 ; VERSION, PUBLISHER, OUTFILE, BINDIR (the built executables), SRCDIR (the source tree), and
 ; APP_TITLE, PRODUCT_WORD and WINDOW_CLASS from resources/product.h.
+; Unicode: the installer runs on Windows 2000 and later; the 9x family and NT 4.0 take the
+; portable zip.
 Unicode true
 ; The installer is built for the build's processor (TARGET): the shipped one is 32-bit, and a
 ; 64-bit build gets a 64-bit installer to test it with on machines that run no 32-bit code.
@@ -71,14 +73,16 @@ Function ProtectFolderOutsideProgramFiles
   ${If} $2 == "$PROGRAMFILES"
     Return
   ${EndIf}
+  ; Windows 2000 and XP have no icacls: there the folder could not be protected either.
+  StrCpy $0 "no icacls"
   ${If} ${FileExists} "$SYSDIR\icacls.exe"
     nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
     Pop $0
-    ${If} $0 != 0
-      MessageBox MB_OK|MB_ICONSTOP "${TEXT_UNPROTECTED_FOLDER}" /SD IDOK
-      SetErrorLevel 2
-      Quit
-    ${EndIf}
+  ${EndIf}
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "${TEXT_UNPROTECTED_FOLDER}" /SD IDOK
+    SetErrorLevel 2
+    Quit
   ${EndIf}
 FunctionEnd
 

@@ -8,21 +8,22 @@
 namespace host::win32 {
 
 // Each call: its DLL, the families that have it (kAny, or kNt: absent or a stub on the 9x family,
-// where it then counts as missing), its result, name and parameters, and the first systems.
-#define QUENLOX_OPTIONAL_CALLS(X)                                                            \
-  /* 98, NT 4.0 */                                                                           \
-  X(kernel32, kAny, BOOL, GetFileAttributesExA, (LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID))    \
-  /* 2000 */                                                                                 \
-  X(kernel32, kNt, BOOL, ReplaceFileA, (LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID))      \
-  X(kernel32, kNt, BOOL, CreateHardLinkA, (LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES))           \
-  X(dnsapi, kNt, BOOL, DnsFlushResolverCache, ())                                            \
-  /* XP SP1 */                                                                               \
-  X(kernel32, kNt, BOOL, SetDllDirectoryA, (LPCSTR))                                         \
-  /* Vista */                                                                                \
-  X(kernel32, kNt, DWORD, GetFinalPathNameByHandleA, (HANDLE, LPSTR, DWORD, DWORD))          \
-  X(user32, kNt, BOOL, ChangeWindowMessageFilter, (UINT, DWORD))                             \
-  /* 7, or Vista with KB2533623 */                                                           \
-  X(kernel32, kNt, BOOL, SetDefaultDllDirectories, (DWORD))                                  \
+// where it then counts as missing), its result, name and parameters; grouped by the first
+// systems that export it.
+#define QUENLOX_OPTIONAL_CALLS(X)                                                         \
+  /* 98, NT 4.0 */                                                                        \
+  X(kernel32, kAny, BOOL, GetFileAttributesExA, (LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID)) \
+  /* 2000 */                                                                              \
+  X(kernel32, kNt, BOOL, ReplaceFileA, (LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID))   \
+  X(kernel32, kNt, BOOL, CreateHardLinkA, (LPCSTR, LPCSTR, LPSECURITY_ATTRIBUTES))        \
+  X(dnsapi, kNt, BOOL, DnsFlushResolverCache, ())                                         \
+  /* XP SP1 */                                                                            \
+  X(kernel32, kNt, BOOL, SetDllDirectoryA, (LPCSTR))                                      \
+  /* Vista */                                                                             \
+  X(kernel32, kNt, DWORD, GetFinalPathNameByHandleA, (HANDLE, LPSTR, DWORD, DWORD))       \
+  X(user32, kNt, BOOL, ChangeWindowMessageFilter, (UINT, DWORD))                          \
+  /* 7, or Vista with KB2533623 */                                                        \
+  X(kernel32, kNt, BOOL, SetDefaultDllDirectories, (DWORD))                               \
   X(user32, kNt, BOOL, ChangeWindowMessageFilterEx, (HWND, UINT, DWORD, void*))
 
 struct OptionalCalls {

@@ -24,6 +24,7 @@ from wine_paths import winpath  # noqa: E402
 MESSENGER = r"HKLM\SYSTEM\CurrentControlSet\Services\Messenger"
 ZONE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Zones\3"
 RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+WINE_SETTINGS = r"HKCU\Software\Wine"
 INSTALL = "Program Files/Quenlox Test"  # a folder with a blank, below drive_c
 SECOND = "Quenlox2"
 ORIGINAL_HOSTS = b"# hosts of the e2e test\r\n127.0.0.1       localhost\r\n::1 localhost\r\n"
@@ -33,6 +34,8 @@ TEXT_INLINE_BLOCKED = ("The in-line browser ads are NOW BLOCKED and will no long
 TEXT_WINDOW_BLOCKED = "The Windows spam popups are NOW BLOCKED and will no longer appear."
 TEXT_BROWSER_BLOCKED = ("The browser popups are NOW BLOCKED and will no longer appear. Be sure to "
                         "close and reopen your browser to take effect.")
+TEXT_NO_MESSENGER_VALUE = ("This block does not apply to your system as these popups only occur "
+                           "on NT, XP, or later operating systems. ")
 TEXT_DISABLE = ("You are about to disable and remove Quenlox from your system tray. "
                 "Please confirm.")
 TEXT_NO_HELP = ("We could not automatically open your browser, please view the help.html file in "
@@ -95,6 +98,7 @@ class Desktop:
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self.icon = read_icon_template()
         self.processes = []
+        self.nine_x = False
 
     # --- Wine and the driver -------------------------------------------------------------
     def wine(self, *argv, timeout=60, check_rc=False):
@@ -182,7 +186,19 @@ class Desktop:
 
     # --- files ------------------------------------------------------------------------------
     def hosts_path(self):
+        if self.nine_x:
+            return os.path.join(self.drive_c, "windows", "hosts")
         return os.path.join(self.drive_c, "windows", "system32", "drivers", "etc", "hosts")
+
+    def pretend(self, version):
+        """Makes Wine report another Windows to the programs started from now on: "win98" gives
+        the 9x family, with its hosts file in the Windows folder and no Messenger service."""
+        self.reg_string(WINE_SETTINGS, "Version", version)
+        self.nine_x = version in ("win95", "win98", "winme")
+        if self.nine_x:
+            os.remove(os.path.join(self.drive_c, "windows", "system32", "drivers", "etc", "hosts"))
+            self.wine("reg", "delete", MESSENGER, "/f", check_rc=True)
+            self.write_hosts(ORIGINAL_HOSTS)
 
     def write_hosts(self, data):
         path = self.hosts_path()
@@ -258,12 +274,17 @@ class Desktop:
     def key(self, name):
         subprocess.run(["xdotool", "key", name], check=True)
 
-    def start(self, exe, dll_overrides=None, argv=()):
+    def start(self, exe, dll_overrides=None, argv=(), loads=None):
+        """Starts a program; with `loads`, a file that receives Wine's report of every DLL the
+        program loads."""
         env = dict(os.environ)
         if dll_overrides:
             env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + dll_overrides
+        if loads:
+            env["WINEDEBUG"] = "+loaddll"
         process = subprocess.Popen(["wine", self.windows_path(exe)] + list(argv),
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+                                   stdout=subprocess.DEVNULL, env=env,
+                                   stderr=loads if loads else subprocess.DEVNULL)
         self.processes.append(process)
         return process
 
@@ -303,8 +324,8 @@ class Desktop:
             return int(code) if code.isdigit() else None
         return exit_code
 
-    def start_and_wait_icon(self, exe, icons=1, dll_overrides=None):
-        self.start(exe, dll_overrides)
+    def start_and_wait_icon(self, exe, icons=1, dll_overrides=None, loads=None):
+        self.start(exe, dll_overrides, loads=loads)
         return wait_for("%d tray icon(s)" % icons,
                         lambda: (lambda found: found if len(found) == icons else None)(
                             self.tray_icons()), timeout=30)[0]
@@ -341,11 +362,15 @@ class Desktop:
         wait_for("the Wine server to answer",
                  lambda: self.wine("reg", "query", RUN.rsplit("\\", 1)[0]).returncode == 0,
                  timeout=60)
+        self.reg_delete(WINE_SETTINGS, "Version")
+        self.nine_x = False
         self.write_hosts(ORIGINAL_HOSTS)
-        for name in ("hosts.sav", "hosts.quenlox-new"):
-            path = os.path.join(os.path.dirname(self.hosts_path()), name)
-            if os.path.exists(path):
-                os.remove(path)
+        for folder in (os.path.dirname(self.hosts_path()), os.path.join(self.drive_c, "windows")):
+            for name in ("hosts.sav", "hosts.quenlox-new", "hosts.quenlox-old"):
+                if os.path.exists(os.path.join(folder, name)):
+                    os.remove(os.path.join(folder, name))
+        if os.path.exists(os.path.join(self.drive_c, "windows", "hosts")):
+            os.remove(os.path.join(self.drive_c, "windows", "hosts"))
         self.reg_dword(MESSENGER, "Start", 3)
         self.reg_dword(ZONE, "1400", 0)
         self.reg_delete(RUN, "Quenlox")
@@ -579,6 +604,88 @@ def a_dnsapi_planted_beside_the_program_is_never_loaded(d):
     wait_for("the original hosts file", lambda: d.read_hosts() == ORIGINAL_HOSTS)
     time.sleep(1)
     check(not os.path.exists(mark), "the dnsapi.dll planted beside the program was loaded")
+
+
+def loaded(loads, dll):
+    loads.seek(0)
+    return ("\\" + dll + '"').encode() in loads.read().lower()
+
+
+def hosts_sav(d):
+    with open(os.path.join(os.path.dirname(d.hosts_path()), "hosts.sav"), "rb") as f:
+        return f.read(), os.fstat(f.fileno()).st_ino
+
+
+@scenario
+def windows_98_hosts_file_in_the_windows_folder_and_no_messenger(d):
+    d.pretend("win98")
+    exe = d.install(INSTALL)
+    original_inode = os.stat(d.hosts_path()).st_ino
+    with tempfile.TemporaryFile() as loads:
+        icon = d.start_and_wait_icon(exe, loads=loads)
+        d.menu_item(icon, 1, 0)  # "No Blocking Required - Window Popup Spam": nothing to do
+        time.sleep(1)
+        check(not d.dialogs(), "without the Messenger service its item does nothing visible")
+        d.menu_item(icon, 1, 1)
+        notice = d.wait_dialog(TITLE)
+        check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
+        d.press(notice, "Return")
+        d.wait_no_dialog()
+        blocked = d.read_hosts()
+        check(b"Quenlox" in blocked.split(b"\r")[0], "the marker on line 1 of C:\\windows\\hosts")
+        check(b"\r\n127.0.0.1 " in blocked and b"\r\n0.0.0.0 " not in blocked,
+              "the 9x resolver's loopback address")
+        saved, saved_inode = hosts_sav(d)
+        check(saved == ORIGINAL_HOSTS, "hosts.sav beside it, an exact copy")
+        # The 9x family has no second names of a file: the copy is a file of its own.
+        check(saved_inode != original_inode, "hosts.sav is a copy, not a hard link")
+        d.menu_item(icon, 1, 1)
+        wait_for("the original hosts file", lambda: d.read_hosts() == ORIGINAL_HOSTS)
+        etc = os.listdir(os.path.join(d.drive_c, "windows"))
+        check(not [n for n in etc if n.startswith("hosts.quenlox")], "no leftovers: %s" % etc)
+        check(not loaded(loads, "dnsapi.dll"), "no DNS cache to flush on the 9x family")
+        check(not os.path.exists(os.path.join(d.drive_c, "windows", "system32", "drivers", "etc",
+                                              "hosts")), "no hosts file made at the NT place")
+    d.reg_dword(ZONE, "1400", 3)
+    d.menu_item(icon, 3, 0)
+    question = d.wait_dialog("Warning")
+    d.press(question, "Return")
+    wait_for("the program to end", lambda: not d.form1_alive(), timeout=15)
+    check(d.reg_query(ZONE, "1400") == 0, "1400 = 0 after disabling")
+    check(d.reg_query(MESSENGER, "Start") is None, "no Messenger key made")
+
+
+@scenario
+def windows_2000_all_three_blocks_and_their_notices(d):
+    d.pretend("win2k")
+    exe = d.install(INSTALL)
+    original_inode = os.stat(d.hosts_path()).st_ino
+    with tempfile.TemporaryFile() as loads:
+        icon = d.start_and_wait_icon(exe, loads=loads)
+        for item, text in ((0, TEXT_WINDOW_BLOCKED), (1, TEXT_INLINE_BLOCKED),
+                           (2, TEXT_BROWSER_BLOCKED)):
+            d.menu_item(icon, 1, item)
+            notice = d.wait_dialog(TITLE)
+            check(notice["statics"] == [text], "notice of item %d: %s" % (item, notice))
+            d.press(notice, "Return")
+            d.wait_no_dialog()
+        check(d.reg_query(MESSENGER, "Start") == 4 and d.reg_query(ZONE, "1400") == 3,
+              "both registry blocks made")
+        check(b"Quenlox" in d.read_hosts().split(b"\r")[0], "the in-line block made")
+        check(hosts_sav(d) == (ORIGINAL_HOSTS, original_inode),
+              "hosts.sav is a second name of the original, as 2000 has them")
+        check(loaded(loads, "dnsapi.dll"), "the DNS cache flushed after the in-line block")
+        for item in range(3):
+            d.menu_item(icon, 1, item)
+        wait_for("everything unblocked",
+                 lambda: (d.read_hosts() == ORIGINAL_HOSTS and d.reg_query(ZONE, "1400") == 0
+                          and d.reg_query(MESSENGER, "Start") == 3))
+        check(not d.dialogs(), "unblocking shows nothing")
+    d.reg_delete(MESSENGER, "Start")
+    d.menu_item(icon, 1, 0)
+    notice = d.wait_dialog(TITLE)
+    check(notice["statics"] == [TEXT_NO_MESSENGER_VALUE], "value-missing notice: %s" % notice)
+    d.press(notice, "Return")
 
 
 def exported_run_value(d):

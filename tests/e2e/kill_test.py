@@ -2,8 +2,9 @@
 """Kill test: quenlox.exe is killed at random moments while it blocks or unblocks a 10 MB hosts
 file, in one round with a plain and one with a read-only hosts file. After every kill the hosts
 file must be exactly the old or exactly the new content, and hosts.sav, where it exists, exactly
-the unblocked file. Some kills must land inside the write, shown by a temporary file left behind,
-and no such leftover may survive the next toggle. The next start must see the right state: its
+the unblocked file. A third round does the same as Windows 98, where the hosts file lives in the
+Windows folder and the swap takes two renames. Some kills must land inside the write, shown by a
+temporary file left behind, and no such leftover may survive the next toggle. The next start must see the right state: its
 menu caption decides whether the item blocks or unblocks, so a toggle allowed to finish must flip
 the file (and keep it read-only). Run through with_session.sh.
 
@@ -37,7 +38,16 @@ def set_read_only(path, on):
     os.chmod(path, mode & ~0o222 if on else mode | stat.S_IWUSR)
 
 
-def run_round(args, rng, etc, old, protect):
+def wine_version(version):
+    """Makes Wine report another Windows to the programs started from now on (None: its own)."""
+    key = r"HKCU\Software\Wine"
+    argv = (["reg", "add", key, "/v", "Version", "/d", version, "/f"] if version
+            else ["reg", "delete", key, "/v", "Version", "/f"])
+    subprocess.run(["wine"] + argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=60)
+
+
+def run_round(args, rng, etc, old, protect, label):
     hosts = os.path.join(etc, "hosts")
     backup = os.path.join(etc, "hosts.sav")
     for name in ("hosts", "hosts.sav") + LEFTOVERS:
@@ -47,7 +57,6 @@ def run_round(args, rng, etc, old, protect):
     with open(hosts, "wb") as f:
         f.write(old)
     exe, driver = winpath(args.exe), winpath(args.driver)
-    label = "read-only" if protect else "plain"
     failures = []
     missed = []  # toggles whose menu item the driver could not choose
 
@@ -75,8 +84,14 @@ def run_round(args, rng, etc, old, protect):
                 {3: "no icon", 4: "no menu"}.get(result.returncode, result.returncode), shown))
             print("the driver could not choose the item: " + missed[-1], flush=True)
         program.wait(timeout=60)
-        with open(hosts, "rb") as f:
-            content = f.read()
+        # A swap without a one-step replace (the 9x family) killed between its two renames
+        # leaves the old file moved aside, which the next start puts back.
+        content = b""  # none at all: neither old nor new
+        for path in (hosts, hosts + ".quenlox-old"):
+            if os.path.exists(path):
+                with open(path, "rb") as f:
+                    content = f.read()
+                break
         if os.path.exists(backup):
             with open(backup, "rb") as f:
                 if f.read() != old:
@@ -152,7 +167,17 @@ def main():
                                                                   i & 255, i)
                    for i in range(300000))[:10 * 1024 * 1024]
     old = old[:old.rfind(b"\r\n") + 2]
-    failures = run_round(args, rng, etc, old, False) + run_round(args, rng, etc, old, True)
+    failures = (run_round(args, rng, etc, old, False, "plain")
+                + run_round(args, rng, etc, old, True, "read-only"))
+    # The 9x family: its hosts file in the Windows folder, and a swap in two renames.
+    wine_version("win98")
+    nt_hosts = os.path.join(etc, "hosts")
+    if os.path.exists(nt_hosts):
+        set_read_only(nt_hosts, False)
+        os.remove(nt_hosts)
+    nine_x = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows")
+    failures += run_round(args, rng, nine_x, old, False, "Windows 98")
+    wine_version(None)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 

@@ -1,3 +1,4 @@
+#include "blocking/lift_blocks.h"
 #include "platform/error_report.h"
 #include "tests/unit/world.h"
 
@@ -106,6 +107,30 @@ TEST(FormCreate, HostsFileChoices) {
   EXPECT_EQ(neither.form.HostsFile, "");
   EXPECT_EQ(neither.form.HostsBackupFile, "");
   EXPECT_TRUE(neither.dialogs.shown.empty());
+}
+
+// A swap without a one-step replace killed between its renames leaves only the moved-aside
+// original; without it back, start-up and the uninstaller would find no hosts file at all.
+TEST(FormCreate, AnOriginalMovedAsideByAnInterruptedSwapIsBackBeforeTheFileIsLookedFor) {
+  const std::string aside = std::string(k9xHosts) + ".quenlox-old";
+  World nine_x;
+  nine_x.files.Put(aside, "127.0.0.1 localhost\r\n");
+  nine_x.Start();
+  EXPECT_EQ(nine_x.form.HostsFile, k9xHosts);
+  EXPECT_EQ(nine_x.files.Data(k9xHosts), "127.0.0.1 localhost\r\n");
+  EXPECT_FALSE(nine_x.files.Exists(aside));
+
+  World uninstalling;
+  uninstalling.files.Put(aside, "127.0.0.1 localhost\r\n");
+  EXPECT_FALSE(LiftInLineBlock(uninstalling.files, uninstalling.desktop).failed);
+  EXPECT_EQ(uninstalling.files.Data(k9xHosts), "127.0.0.1 localhost\r\n");
+
+  // Beside a hosts file it is a leftover, never put over it.
+  World both;
+  both.files.Put(k9xHosts, "new");
+  both.files.Put(aside, "old");
+  both.Start();
+  EXPECT_EQ(both.files.Data(k9xHosts), "new");
 }
 
 TEST(FormCreate, FallbackWindowsFolderIsUsedForTheHostsPaths) {

@@ -7,6 +7,7 @@
 #include "blocking/ad_list.h"
 #include "blocking/hosts_block.h"
 #include "blocking/hosts_file.h"
+#include "platform/optional_calls_win32.h"
 #include "platform/win32_host.h"
 
 #include <sddl.h>  // after <windows.h>, which it needs
@@ -182,6 +183,36 @@ TEST_F(Win32FilesTest, AStampTellsASaveAndAPlainFileIsItsOwnFinalPath) {
   ASSERT_EQ(files_.FinalPath(hosts_, &final_path), host::FsStatus::kOk);
   EXPECT_EQ(final_path, hosts_);
   EXPECT_EQ(files_.GetStamp(dir_ + "\\missing", &saved), host::FsStatus::kNotFound);
+}
+
+// Where a system lacks the calls looked up at run time (95 has none of them, NT 4.0 most not),
+// each road without them must give what the road with them gives.
+TEST_F(Win32FilesTest, WithoutTheOptionalCallsEveryRoadGivesTheSameResult) {
+  struct Missing {
+    Missing() { host::win32::PretendOptionalCallsMissing(true); }
+    ~Missing() { host::win32::PretendOptionalCallsMissing(false); }
+  };
+  const std::string original = "127.0.0.1 localhost\r\n";
+  Write(hosts_, original);
+  host::FileStamp with_calls, without_calls;
+  ASSERT_EQ(files_.GetStamp(hosts_, &with_calls), host::FsStatus::kOk);
+  {
+    Missing missing;
+    ASSERT_EQ(files_.GetStamp(hosts_, &without_calls), host::FsStatus::kOk);
+    EXPECT_EQ(files_.GetStamp(dir_ + "\\missing", &without_calls), host::FsStatus::kNotFound);
+    EXPECT_EQ(files_.Link(hosts_, dir_ + "\\second"), host::FsStatus::kNotImplemented);
+    std::string final_path;
+    EXPECT_EQ(files_.FinalPath(hosts_, &final_path), host::FsStatus::kOk);
+    ASSERT_EQ(Toggle(true), HostsToggle::kDone);
+    EXPECT_EQ(Read(backup_), original);
+    EXPECT_FALSE(files_.SameFile(hosts_, backup_));  // a copy, not a second name
+    ASSERT_EQ(Toggle(false), HostsToggle::kDone);
+    EXPECT_EQ(Read(hosts_), original);
+    system_.FlushDnsCache();  // nothing to call: nothing happens
+    host::win32::LeaveTheProgramFolderOutOfTheDllSearch();
+  }
+  EXPECT_EQ(without_calls.size, with_calls.size);
+  EXPECT_EQ(without_calls.write_time, with_calls.write_time);
 }
 
 TEST_F(Win32FilesTest, AFileHeldOpenByAnotherProgramIsLeftAsItWas) {
