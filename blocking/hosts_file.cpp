@@ -88,14 +88,32 @@ Write WriteTemporary(host::FileSystem& files, const std::string& path, const Pro
   return ok ? Write::kDone : Write::kFailed;
 }
 
+// Whether `path` is still as it was read; always so where nothing was read.
+bool StillAsRead(host::FileSystem& files, const std::string& path, const host::FileStamp* read_as) {
+  host::FileStamp now;
+  return read_as == nullptr ||
+         (files.GetStamp(path, &now) == host::FsStatus::kOk && now == *read_as);
+}
+
+// Another program may save `target` while the swap waits out a hold: the check is made again
+// before every attempt, and a save stops the swap with *changed set.
 host::FsStatus Swap(host::FileSystem& files, host::System& system, const std::string& source,
-                    const std::string& target) {
-  host::FsStatus status = RetryWhileShared(system, [&] { return files.Replace(source, target); });
-  if (status != host::FsStatus::kNotImplemented) return status;
+                    const std::string& target, const host::FileStamp* read_as, bool* changed) {
+  auto unless_saved = [&](auto operation) {
+    return [&, operation] {
+      if (StillAsRead(files, target, read_as)) return operation();
+      *changed = true;
+      return host::FsStatus::kFailed;
+    };
+  };
+  host::FsStatus status =
+      RetryWhileShared(system, unless_saved([&] { return files.Replace(source, target); }));
+  if (status != host::FsStatus::kNotImplemented || *changed) return status;
   // Without a one-step replace (the 9x family) the old file is moved aside, not deleted, so that
   // a failed rename can put it back.
   const std::string aside = target + kOldSuffix;
-  status = RetryWhileShared(system, [&] { return files.Rename(target, aside); });
+  status = RetryWhileShared(system, unless_saved([&] { return files.Rename(target, aside); }));
+  if (*changed) return status;
   if (status == host::FsStatus::kNotFound) return files.Rename(source, target);
   if (status != host::FsStatus::kOk) return status;
   status = files.Rename(source, target);
@@ -120,12 +138,6 @@ void SetAttributesPatiently(host::FileSystem& files, host::System& system, const
 // `path` is still as it was read.
 Write SwapIn(host::FileSystem& files, host::System& system, const std::string& temporary,
              const std::string& path, const host::FileStamp* read_as) {
-  host::FileStamp now;
-  if (read_as != nullptr &&
-      (files.GetStamp(path, &now) != host::FsStatus::kOk || !(now == *read_as))) {
-    RemoveLeftover(files, temporary);
-    return Write::kChanged;
-  }
   std::uint32_t attributes = host::kAttrNormal;
   const bool exists = files.GetAttributes(path, &attributes) == host::FsStatus::kOk;
   const std::uint32_t kept = exists ? attributes & kKeptAttributes : 0;
@@ -133,9 +145,12 @@ Write SwapIn(host::FileSystem& files, host::System& system, const std::string& t
   std::uint32_t bare = attributes & ~kKeptAttributes;
   bool ready = kept == 0 ||
                files.SetAttributes(path, bare ? bare : host::kAttrNormal) == host::FsStatus::kOk;
-  bool swapped = ready && Swap(files, system, temporary, path) == host::FsStatus::kOk;
+  bool changed = false;
+  bool swapped =
+      ready && Swap(files, system, temporary, path, read_as, &changed) == host::FsStatus::kOk;
   if (ready && kept != 0) SetAttributesPatiently(files, system, path, attributes);
   if (!swapped) RemoveLeftover(files, temporary);
+  if (changed) return Write::kChanged;
   return swapped ? Write::kDone : Write::kFailed;
 }
 
@@ -156,9 +171,11 @@ Write ReplaceFileContent(host::FileSystem& files, host::System& system, const st
 
 // hosts.sav becomes a second name of the unblocked file where the volume has them: nothing is
 // copied, and the swap that follows leaves that file as it is. Elsewhere it gets a copy.
+// *kept: the read-only, hidden and system attributes of the hosts.sav it replaces, which the new
+// one is to get once the hosts file is swapped.
 Write SaveOriginal(host::FileSystem& files, host::System& system, const std::string& hosts,
                    const host::FileStamp& hosts_stamp, const std::string& backup,
-                   const Producer& original) {
+                   const Producer& original, std::uint32_t* kept) {
   // A kill between the link and the swap leaves hosts.sav a second name of the hosts file, which
   // is unblocked: it holds the original already. Deleting that name while the hosts file is read
   // would be refused, and clearing its read-only attribute would clear the hosts file's. A second
@@ -169,6 +186,10 @@ Write SaveOriginal(host::FileSystem& files, host::System& system, const std::str
   const bool maybe_same = stamped == host::FsStatus::kOk ? backup_stamp == hosts_stamp
                                                          : stamped != host::FsStatus::kNotFound;
   if (maybe_same && files.SameFile(hosts, backup)) return Write::kDone;
+  std::uint32_t attributes = 0;
+  if (stamped == host::FsStatus::kOk &&
+      files.GetAttributes(backup, &attributes) == host::FsStatus::kOk)
+    *kept = attributes & kKeptAttributes;
   RemoveLeftover(files, backup);
   if (!files.IsFile(backup) && files.Link(hosts, backup) == host::FsStatus::kOk)
     return Write::kDone;
@@ -309,11 +330,19 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
       });
       if (written == Write::kDone && !blocked.carries_block()) {
         // hosts.sav keeps the file as it was before any block, never a file that carries one.
-        written = SaveOriginal(files, system, hosts, read_as, paths.backup, copy);
+        std::uint32_t backup_kept = 0;
+        written = SaveOriginal(files, system, hosts, read_as, paths.backup, copy, &backup_kept);
         reader.reset();
         if (written == Write::kDone) written = SwapIn(files, system, temporary, hosts, &read_as);
         if (written == Write::kChanged) continue;
-        if (written == Write::kDone) return HostsToggle::kDone;
+        if (written == Write::kDone) {
+          // A second name shares the hosts file's attributes until the swap parts them.
+          std::uint32_t now = 0;
+          if (backup_kept != 0 && files.GetAttributes(paths.backup, &now) == host::FsStatus::kOk)
+            SetAttributesPatiently(files, system, paths.backup,
+                                   (now & ~host::kAttrNormal) | backup_kept);
+          return HostsToggle::kDone;
+        }
       }
       RemoveLeftover(files, temporary);
       if (written != Write::kDone) return Failure(written);

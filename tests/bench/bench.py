@@ -176,16 +176,16 @@ def main():
     log("start-up")
     ours, theirs = startup(build, driver)
     rows.append(("4 start-up to the icon (ms)", ours, theirs, ours / theirs, "<= 1.5"))
+    size = os.path.getsize(shipped)
+    rows.append(("5 quenlox.exe stripped (KiB)", size / 1024, SIZE_LIMIT / 1024,
+                 size / SIZE_LIMIT, "< 1"))
+
     log("soak")
     first_bytes, first_held, last_bytes, last_held = soak(build, driver, hosts)
     rows.append(("6a soak private bytes, end vs first tenth (KiB)", last_bytes / 1024,
                  first_bytes / 1024, (last_bytes - first_bytes) / 1024, "<= 64 KiB more"))
     rows.append(("6b soak objects held, end vs first tenth", last_held, first_held,
                  last_held - first_held, "0 more"))
-    size = os.path.getsize(shipped)
-    rows.append(("5 quenlox.exe stripped (KiB)", size / 1024, SIZE_LIMIT / 1024,
-                 size / SIZE_LIMIT, "< 1"))
-
     print("| row | quenlox | reference | ratio (or difference) | target |")
     print("|---|---:|---:|---:|---|")
     for name, a, b, ratio, target in rows:

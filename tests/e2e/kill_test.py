@@ -59,6 +59,7 @@ def run_round(args, rng, etc, old, protect, label):
     exe, driver = winpath(args.exe), winpath(args.driver)
     failures = []
     missed = []  # toggles whose menu item the driver could not choose
+    moved_aside = [0]  # kills between the two renames of a swap without a one-step replace
 
     def fail(message):
         failures.append(message)
@@ -91,6 +92,7 @@ def run_round(args, rng, etc, old, protect, label):
             if os.path.exists(path):
                 with open(path, "rb") as f:
                     content = f.read()
+                moved_aside[0] += path != hosts
                 break
         if os.path.exists(backup):
             with open(backup, "rb") as f:
@@ -139,9 +141,9 @@ def run_round(args, rng, etc, old, protect, label):
         state = after
     print("%s hosts file: kills while blocking: %d, while unblocking: %d; %d of them after the "
           "swap, %d inside the write (a temporary file left); %d finished toggles checked; "
-          "%d toggles the driver could not start; %.0f s"
+          "%d toggles the driver could not start; %d left only the old file moved aside; %.0f s"
           % (label, kills["block"], kills["unblock"], changed, inside, checks, len(missed),
-             time.time() - started), flush=True)
+             moved_aside[0], time.time() - started), flush=True)
     if len(missed) > 3:
         fail("the driver could not start %d toggles" % len(missed))
     if changed == 0 or changed == sum(kills.values()):

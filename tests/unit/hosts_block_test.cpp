@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <random>
+#include <sstream>
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_file.h"
@@ -114,9 +115,20 @@ TEST(HostsBlock, Utf16ByteOrderMarks) {
 TEST(HostsBlock, TheCompiledListIsTheWholeList) {
   std::string list = kAdServerList;
   std::size_t lines = std::count(list.begin(), list.end(), '\n');
-  EXPECT_EQ(lines, 1259u);
+  EXPECT_EQ(lines, 1258u);
   EXPECT_EQ(list.find('#'), std::string::npos);
   EXPECT_EQ(list.find(' '), std::string::npos);
+  // Defender may reset a hosts file that maps a name of Windows' own domains.
+  std::istringstream names(list);
+  for (std::string name; std::getline(names, name);) {
+    for (const std::string domain :
+         {"microsoft.com", "windows.com", "windowsupdate.com", "live.com"}) {
+      const bool under = name == domain || (name.size() > domain.size() &&
+                                            name.compare(name.size() - domain.size() - 1,
+                                                         std::string::npos, "." + domain) == 0);
+      EXPECT_FALSE(under) << name;
+    }
+  }
 }
 
 // Random hosts files built from the pieces that trouble line-based editing.
@@ -358,6 +370,28 @@ TEST_F(HostsFileWrite, ASaveByAnotherProgramBetweenReadAndSwapIsNeverOverwritten
   EXPECT_EQ(saves, 2);
   EXPECT_EQ(files.Data(kHosts), blocked + "10.0.0.8 mine2\r\n");
   EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
+}
+
+TEST_F(HostsFileWrite, ASaveWhileTheSwapWaitsOutAHoldIsNeverOverwritten) {
+  // The first swap attempt meets another program's hold, and that program saves meanwhile.
+  const std::string saved = original + "10.0.0.9 saved-while-held\r\n";
+  files.SharingViolationsOnReplace(2);
+  files.BeforeNext(Op::kReplace, [&] { files.Put(kHosts, saved); });
+  ASSERT_TRUE(Toggle(true));
+  EXPECT_EQ(files.Data(kHosts), BlockedHosts(saved, kAdServerList, "0.0.0.0"));
+  EXPECT_EQ(files.Paths(), OnlyTheTwoFiles());
+}
+
+TEST_F(HostsFileWrite, ANewHostsSavKeepsTheAttributesTheLastOneHad) {
+  for (bool links : {true, false}) {
+    files.Put(kHosts, original);
+    files.Put(kBackup, "the last block's", host::kAttrReadOnly | host::kAttrHidden);
+    files.SetLinkImplemented(links);
+    ASSERT_TRUE(Toggle(true));
+    EXPECT_EQ(files.Data(kBackup), original);
+    EXPECT_EQ(files.Attributes(kBackup), host::kAttrReadOnly | host::kAttrHidden) << links;
+    EXPECT_EQ(files.Attributes(kHosts), host::kAttrNormal) << links;
+  }
 }
 
 TEST_F(HostsFileWrite, UnblockNeverSucceedsWhileTheProductWordStaysOnLineOne) {
