@@ -21,6 +21,8 @@ int InLine(host::FileSystem& files, host::System& system, bool block) {
       return kElevatedDone;
     case HostsToggle::kMarkerNotOurs:
       return kElevatedMarkerNotOurs;
+    case HostsToggle::kNotPlainText:
+      return kElevatedNotPlainText;
     case HostsToggle::kFailed:
     case HostsToggle::kRefused:
       break;

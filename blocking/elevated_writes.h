@@ -16,6 +16,7 @@ enum ElevatedExit : int {
   kElevatedDone = 0,
   kElevatedFailed = 1,
   kElevatedMarkerNotOurs = 2,  // the in-line unblock found the product word not its own
+  kElevatedNotPlainText = 3,   // the in-line block found a UTF-16 hosts file
 };
 
 std::string ElevatedWriteArguments(ElevatedWrite write);

@@ -8,6 +8,7 @@
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_block.h"
+#include "blocking/utf16_text.h"
 
 namespace quenlox {
 
@@ -254,7 +255,10 @@ class LinePasses {
       if (!reader_.Read(buffer_.data() + held, buffer_.size() - held, &got)) return false;
       more = got != 0;
       const std::size_t size = held + got;
-      if (first_read && StartsWithUtf16Bom(std::string_view(buffer_.data(), size))) return false;
+      if (first_read && StartsWithUtf16Bom(std::string_view(buffer_.data(), size))) {
+        utf16_ = true;
+        return false;
+      }
       first_read = false;
       const std::size_t cut = CompleteLines(std::string_view(buffer_.data(), size), !more);
       if (cut > 0) {
@@ -270,9 +274,13 @@ class LinePasses {
     return true;
   }
 
+  // Whether the last run was refused for a UTF-16 file.
+  bool utf16() const { return utf16_; }
+
  private:
   host::FileReader& reader_;
   std::vector<char> buffer_;
+  bool utf16_ = false;
 };
 
 // Puts the content out as it is.
@@ -294,6 +302,43 @@ class FirstLineSink : public ByteSink {
  private:
   FirstLineScanner scanner_;
 };
+
+// A hosts file saved as Unicode (UTF-16): small as such files are, read whole, its block's lines
+// taken out through its 8-bit form and the rest written back in UTF-16 with its mark. The block
+// itself needs plain text; what an earlier block left goes all the same.
+struct Utf16Result {
+  Write written = Write::kDone;
+  HostsToggle toggle = HostsToggle::kUnchanged;
+};
+
+Utf16Result RewriteUtf16(host::FileSystem& files, host::System& system, const std::string& hosts,
+                         Mode mode, const host::FileStamp& read_as,
+                         std::unique_ptr<host::FileReader>* reader) {
+  const HostsToggle left_alone =
+      mode == Mode::kBlock ? HostsToggle::kNotPlainText : HostsToggle::kUnchanged;
+  std::string file;
+  std::vector<char> buffer(kPassBuffer);
+  std::size_t got = 0;
+  if (!(*reader)->Rewind()) return {Write::kFailed, HostsToggle::kFailed};
+  do {
+    if (!(*reader)->Read(buffer.data(), buffer.size(), &got))
+      return {Write::kFailed, HostsToggle::kFailed};
+    file.append(buffer.data(), got);
+  } while (got != 0);
+  Utf16Text text;
+  if (!FromUtf16(file, &text)) return {Write::kFailed, HostsToggle::kFailed};
+  const std::string unblocked = UnblockedHosts(text.text);
+  if (unblocked == text.text) return {Write::kDone, left_alone};
+  if (mode == Mode::kUnblock && FirstLineHasMarker(unblocked))
+    return {Write::kDone, HostsToggle::kMarkerNotOurs};
+  text.text = unblocked;
+  const std::string rewritten = ToUtf16(text);
+  const Write written = ReplaceFileContent(
+      files, system, hosts, [&](ByteSink& out) { return out.Put(rewritten); }, &read_as, reader);
+  return {written, written == Write::kDone
+                       ? (mode == Mode::kBlock ? left_alone : HostsToggle::kDone)
+                       : Failure(written)};
+}
 
 HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPaths& paths,
                     Mode mode) {
@@ -345,6 +390,11 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
         }
       }
       RemoveLeftover(files, temporary);
+      if (content.utf16()) {
+        const Utf16Result lifted = RewriteUtf16(files, system, hosts, mode, read_as, &reader);
+        if (lifted.written == Write::kChanged) continue;
+        return lifted.toggle;
+      }
       if (written != Write::kDone) return Failure(written);
       // Rare: the file carries a block already. Rebuilt whole in memory.
       StringSink original;
@@ -352,7 +402,12 @@ HostsToggle Rewrite(host::FileSystem& files, host::System& system, const HostsPa
       reblocked = BlockedHosts(UnblockedHosts(original.text), kAdServerList, address);
       if (reblocked == original.text) return HostsToggle::kUnchanged;
     } else {
-      if (!content.Run({&own})) return HostsToggle::kFailed;
+      if (!content.Run({&own})) {
+        if (!content.utf16()) return HostsToggle::kFailed;
+        const Utf16Result lifted = RewriteUtf16(files, system, hosts, mode, read_as, &reader);
+        if (lifted.written == Write::kChanged) continue;
+        return lifted.toggle;
+      }
       if (mode == Mode::kUnblock) {
         FirstLineSink first_line;
         UnblockFilter unblocked(own, first_line);

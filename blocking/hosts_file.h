@@ -33,6 +33,8 @@ enum class HostsToggle {
   kRefused,        // nothing changed: this process may not create a file beside the hosts file
   kMarkerNotOurs,  // unblocking: the product word stands on line 1 in a line the block did not
                    // write; nothing changed
+  kNotPlainText,   // blocking a file saved as UTF-16: not blocked, though what an earlier block
+                   // left in it was taken out
 };
 
 // Blocks or unblocks. A hosts file that is a link is written where the link points.

@@ -33,6 +33,8 @@ HostsToggle InLineElevated(host::Host& host, const HostsPaths& paths, bool block
       break;
     case kElevatedMarkerNotOurs:
       return HostsToggle::kMarkerNotOurs;
+    case kElevatedNotPlainText:
+      return HostsToggle::kNotPlainText;
     default:
       return HostsToggle::kFailed;
   }
@@ -83,6 +85,9 @@ void ToggleInLineBlock(host::Host& host, const HostsPaths& paths, const std::str
       return;
     case HostsToggle::kMarkerNotOurs:
       host.dialogs.Notice(texts::kInLineMarkerNotOurs);
+      return;
+    case HostsToggle::kNotPlainText:
+      host.dialogs.Notice(texts::kInLineNotPlainText);
       return;
   }
   // Browsers would go on using the addresses they resolved before.

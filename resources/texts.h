@@ -53,6 +53,11 @@ constexpr char kInLineMarkerNotOurs[] =
     ", but " QUENLOX_PRODUCT_WORD
     " did not write that line, so it cannot be un-blocked from here. "
     "Please remove or change that line in your hosts file yourself. Nothing has been changed.";
+// Blocking a hosts file saved as Unicode (UTF-16), which the block cannot edit.
+constexpr char kInLineNotPlainText[] =
+    "Your hosts file is saved as Unicode text, and the in-line block can only work with a hosts "
+    "file saved as plain text, so it was not blocked. Please open the hosts file in Notepad, "
+    "choose Save As with the encoding ANSI, and then try again.";
 constexpr char kWindowPopValueMissing[] =
     "This block does not apply to your system as these popups only occur on NT, XP, or later "
     "operating systems. ";

@@ -8,6 +8,7 @@
 
 #include "blocking/ad_list.h"
 #include "blocking/hosts_file.h"
+#include "blocking/utf16_text.h"
 #include "resources/texts.h"
 #include "tests/fakes/desktop_memory.h"
 #include "tests/fakes/files_memory.h"
@@ -110,6 +111,34 @@ TEST(HostsBlock, Utf16ByteOrderMarks) {
   EXPECT_TRUE(StartsWithUtf16Bom("\xFE\xFFxx"));
   EXPECT_FALSE(StartsWithUtf16Bom("\xEF\xBB\xBF"));
   EXPECT_FALSE(StartsWithUtf16Bom("\xFF"));
+}
+
+// Every byte of a UTF-16 file comes back through its 8-bit form: surrogates lone or paired, units
+// that are ASCII with a zero byte, an odd last byte, either byte order.
+TEST(HostsBlockProperty, Utf16TextRoundTripsByteForByte) {
+  std::mt19937 rng(5);
+  const std::uint16_t units[] = {'\r',  '\n',  ' ',    '#',    'a',    0,      0xFF,   0x100,
+                                 0x7FF, 0x800, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFEFF, 0xFFFF};
+  for (int round = 0; round < 2000; ++round) {
+    const bool big = rng() % 2;
+    std::string file = big ? "\xFE\xFF" : "\xFF\xFE";
+    const int count = static_cast<int>(rng() % 24);
+    for (int i = 0; i < count; ++i) {
+      const std::uint16_t unit =
+          rng() % 3 ? units[rng() % std::size(units)] : static_cast<std::uint16_t>(rng());
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      file += big ? std::string{high, low} : std::string{low, high};
+    }
+    if (rng() % 4 == 0) file += 'x';
+    Utf16Text text;
+    ASSERT_TRUE(FromUtf16(file, &text));
+    EXPECT_EQ(ToUtf16(text), file);
+  }
+  Utf16Text none;
+  EXPECT_FALSE(
+      FromUtf16("\xEF\xBB\xBF"
+                "ab",
+                &none));
 }
 
 TEST(HostsBlock, TheCompiledListIsTheWholeList) {

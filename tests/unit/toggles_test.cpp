@@ -1,5 +1,9 @@
+#include <set>
+
+#include "blocking/ad_list.h"
 #include "blocking/elevated_writes.h"
 #include "blocking/hosts_block.h"
+#include "blocking/lift_blocks.h"
 #include "tests/unit/world.h"
 
 namespace quenlox::testing {
@@ -148,16 +152,47 @@ TEST_F(Toggles, InLineWithoutHostsFileDoesNothing) {
 }
 
 TEST_F(Toggles, InLineFailureLeavesTheFileAsItWas) {
-  const std::string utf16("\xFF\xFE#\0 \0", 6);
-  w.files.Put(kNtHosts, utf16);
-  ClickBlockItem(kInLineItem);
-  EXPECT_EQ(w.files.Data(kNtHosts), utf16);
   w.files.Put(kNtHosts, "x");
   w.files.Lock(kNtHosts);
   ClickBlockItem(kInLineItem);
-  EXPECT_EQ(w.Notices(), (std::vector<std::string>{texts::kBlockFailed, texts::kFileAccessProblem,
-                                                   texts::kBlockFailed}));
+  EXPECT_EQ(w.Notices(),
+            (std::vector<std::string>{texts::kFileAccessProblem, texts::kBlockFailed}));
   EXPECT_EQ(w.desktop.dns_flushes, 0);
+}
+
+// As Notepad saves "Unicode": UTF-16, little-endian, with its mark; a user's line beyond ASCII.
+std::string AsUtf16(const std::string& ascii, const std::string& units_after = {}) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out + units_after;
+}
+
+TEST_F(Toggles, AHostsFileSavedAsUtf16IsNeverBlockedButWhatABlockLeftInItGoes) {
+  const std::string user_line("\x16\x04\x0D\x00\x0A\x00", 6);  // U+0416, then CRLF
+  const std::string plain = AsUtf16("127.0.0.1 localhost\r\n", user_line);
+  w.files.Put(kNtHosts, plain);
+  ClickBlockItem(kInLineItem);
+  EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kInLineNotPlainText});
+  EXPECT_EQ(w.files.Paths(), (std::set<std::string>{kNtHosts}));
+  EXPECT_EQ(w.files.Data(kNtHosts), plain);
+  EXPECT_FALSE(LiftInLineBlock(w.files, w.desktop).failed);  // the uninstaller goes on
+  EXPECT_EQ(w.files.Data(kNtHosts), plain);
+
+  // A blocked file re-saved as UTF-16 reads as not blocked: "Block" takes the block's lines out.
+  const std::string blocked =
+      AsUtf16(BlockedHosts("127.0.0.1 localhost\r\n", kAdServerList, "0.0.0.0"), user_line);
+  for (bool uninstalling : {false, true}) {
+    w.files.Put(kNtHosts, blocked);
+    w.dialogs.shown.clear();
+    if (uninstalling) {
+      EXPECT_TRUE(LiftInLineBlock(w.files, w.desktop).in_line_lifted);
+    } else {
+      ClickBlockItem(kInLineItem);
+      EXPECT_EQ(w.Notices(), std::vector<std::string>{texts::kInLineNotPlainText});
+    }
+    EXPECT_EQ(w.files.Data(kNtHosts), plain) << uninstalling;
+    EXPECT_EQ(w.files.Paths(), (std::set<std::string>{kNtHosts}));
+  }
 }
 
 // A standard user on a system that offers elevation: the system folder and the machine's
