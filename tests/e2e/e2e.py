@@ -343,6 +343,15 @@ class Desktop:
         self.open_menu(icon, button)
         self.choose(index, 4 if button == 1 else 3)
 
+    def block_in_line(self, icon):
+        """Chooses "Block In-Line Browser Ads", answers its notice; the blocked hosts file."""
+        self.menu_item(icon, 1, 1)
+        notice = self.wait_dialog(TITLE)
+        check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
+        self.press(notice, "Return")
+        self.wait_no_dialog()
+        return self.read_hosts()
+
     def form1_alive(self):
         return bool(self.windows("TForm1"))
 
@@ -471,12 +480,7 @@ def browser_popup_block_and_unblock(d):
 def inline_block_and_unblock_round_trip(d):
     exe = d.install(INSTALL)
     icon = d.start_and_wait_icon(exe)
-    d.menu_item(icon, 1, 1)
-    notice = d.wait_dialog(TITLE)
-    check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
-    d.press(notice, "Return")
-    d.wait_no_dialog()
-    blocked = d.read_hosts()
+    blocked = d.block_in_line(icon)
     first_line = blocked.split(b"\r")[0]
     check(b"Quenlox" in first_line, "marker in the first line")
     check(ORIGINAL_HOSTS in blocked and b"\r\n0.0.0.0 " in blocked, "original kept, list added")
@@ -611,6 +615,14 @@ def loaded(loads, dll):
     return ("\\" + dll + '"').encode() in loads.read().lower()
 
 
+def start_as(d, version, loads):
+    """Starts the program with Wine reporting `version`; its icon, and the hosts file's inode."""
+    d.pretend(version)
+    exe = d.install(INSTALL)
+    inode = os.stat(d.hosts_path()).st_ino
+    return d.start_and_wait_icon(exe, loads=loads), inode
+
+
 def hosts_sav(d):
     with open(os.path.join(os.path.dirname(d.hosts_path()), "hosts.sav"), "rb") as f:
         return f.read(), os.fstat(f.fileno()).st_ino
@@ -618,20 +630,12 @@ def hosts_sav(d):
 
 @scenario
 def windows_98_hosts_file_in_the_windows_folder_and_no_messenger(d):
-    d.pretend("win98")
-    exe = d.install(INSTALL)
-    original_inode = os.stat(d.hosts_path()).st_ino
     with tempfile.TemporaryFile() as loads:
-        icon = d.start_and_wait_icon(exe, loads=loads)
+        icon, original_inode = start_as(d, "win98", loads)
         d.menu_item(icon, 1, 0)  # "No Blocking Required - Window Popup Spam": nothing to do
         time.sleep(1)
         check(not d.dialogs(), "without the Messenger service its item does nothing visible")
-        d.menu_item(icon, 1, 1)
-        notice = d.wait_dialog(TITLE)
-        check(notice["statics"] == [TEXT_INLINE_BLOCKED], "notice: %s" % notice)
-        d.press(notice, "Return")
-        d.wait_no_dialog()
-        blocked = d.read_hosts()
+        blocked = d.block_in_line(icon)
         check(b"Quenlox" in blocked.split(b"\r")[0], "the marker on line 1 of C:\\windows\\hosts")
         check(b"\r\n127.0.0.1 " in blocked and b"\r\n0.0.0.0 " not in blocked,
               "the 9x resolver's loopback address")
@@ -657,11 +661,8 @@ def windows_98_hosts_file_in_the_windows_folder_and_no_messenger(d):
 
 @scenario
 def windows_2000_all_three_blocks_and_their_notices(d):
-    d.pretend("win2k")
-    exe = d.install(INSTALL)
-    original_inode = os.stat(d.hosts_path()).st_ino
     with tempfile.TemporaryFile() as loads:
-        icon = d.start_and_wait_icon(exe, loads=loads)
+        icon, original_inode = start_as(d, "win2k", loads)
         for item, text in ((0, TEXT_WINDOW_BLOCKED), (1, TEXT_INLINE_BLOCKED),
                            (2, TEXT_BROWSER_BLOCKED)):
             d.menu_item(icon, 1, item)
