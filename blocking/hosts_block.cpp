@@ -16,7 +16,7 @@ constexpr std::string_view kCrlf = "\r\n";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kMarker = texts::kProductWord;
 // Generated lines use one of these; the 9x family's resolver wants a loopback address.
-constexpr std::string_view kAddresses[] = {"0.0.0.0 ", "127.0.0.1 "};
+constexpr std::string_view kAddresses[] = {"0.0.0.0", "127.0.0.1"};
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -119,8 +119,17 @@ std::size_t FindOwnLineStart(std::string_view text, std::size_t from) {
 
 enum class OwnLine { kNone, kMarker, kBegin, kBeginAfterAddedBreak, kEnd };
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+
+// Editors and hosts managers leave blanks at the ends of lines.
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 OwnLine Classify(std::string_view text) {
   if (text.empty() || text[0] != '#') return OwnLine::kNone;
+  text = WithoutTrailingBlanks(text);
   if (text == texts::kHostsMarkerLine) return OwnLine::kMarker;
   if (text == texts::kHostsSectionBegin) return OwnLine::kBegin;
   if (text == texts::kHostsSectionBeginAfterAddedBreak) return OwnLine::kBeginAfterAddedBreak;
@@ -128,11 +137,17 @@ OwnLine Classify(std::string_view text) {
   return OwnLine::kNone;
 }
 
-// One of the block's addresses, one blank and one name: what the block writes, with any list.
+// One of the block's addresses and one name: what the block writes, with any list, also laid
+// out in columns by a tool (blanks and tabs before, between and after).
 bool IsGeneratedLine(std::string_view text) {
+  text = WithoutTrailingBlanks(text);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   for (std::string_view address : kAddresses) {
-    if (!StartsWith(text, address)) continue;
+    if (!StartsWith(text, address) || text.size() == address.size() ||
+        !IsBlank(text[address.size()]))
+      continue;
     std::string_view name = text.substr(address.size());
+    while (!name.empty() && IsBlank(name.front())) name.remove_prefix(1);
     if (name.empty()) return false;
     for (char c : name) {
       if (static_cast<unsigned char>(c) <= ' ' || c == '#') return false;
@@ -141,8 +156,6 @@ bool IsGeneratedLine(std::string_view text) {
   }
   return false;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // The listed names, with a bit filter over a cheap hash of each name's length and first and last

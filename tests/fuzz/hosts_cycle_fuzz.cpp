@@ -1,7 +1,8 @@
 // Fuzz target: the whole cycle of the in-line block with what users and tools do meanwhile. A
 // generated hosts file is blocked with a generated list; edits a person or a tool could make are
-// applied to the blocked file and, line for line, to the original; unblocking must then give the
-// edited original byte for byte and read as not blocked. Blocking is also idempotent.
+// applied to the blocked file and, line for line, to the original (also a generated line laid
+// out in columns); unblocking must then give the edited original byte for byte and read as not
+// blocked. Blocking is also idempotent.
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -70,16 +71,21 @@ std::string UserText(Input& in) {
   return text;
 }
 
+// An address of the block's and one name, blanks and tabs around them as a tool lays them out.
 bool LooksGenerated(const std::string& text) {
-  for (const char* address : {"0.0.0.0 ", "127.0.0.1 "}) {
-    const std::string prefix = address;
-    if (text.compare(0, prefix.size(), prefix) != 0 || text.size() == prefix.size()) continue;
-    for (std::size_t i = prefix.size(); i < text.size(); ++i) {
-      if (static_cast<unsigned char>(text[i]) <= ' ' || text[i] == '#') return false;
-    }
-    return true;
+  const std::size_t first = text.find_first_not_of(" \t\v");
+  if (first == std::string::npos) return false;
+  const std::size_t last = text.find_last_not_of(" \t\v");
+  const std::string words = text.substr(first, last + 1 - first);
+  const std::size_t gap = words.find_first_of(" \t\v");
+  if (gap == std::string::npos) return false;
+  const std::string address = words.substr(0, gap);
+  if (address != "0.0.0.0" && address != "127.0.0.1") return false;
+  const std::string name = words.substr(words.find_first_not_of(" \t\v", gap));
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) <= ' ' || c == '#') return false;
   }
-  return false;
+  return true;
 }
 
 std::string Render(bool bom, const std::vector<Line>& lines, bool own_too) {
@@ -259,7 +265,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (!lines[i].own) users.push_back(i);
     }
-    switch (in.Pick(7)) {
+    switch (in.Pick(8)) {
       case 0: {  // a line of the user's, anywhere, inside the section too
         std::size_t at = in.Pick(lines.size() + 1);
         std::string text = UserText(in);
@@ -293,6 +299,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Line marker = lines[from];
         lines.erase(lines.begin() + from);
         lines.insert(lines.begin() + from + in.Pick(lines.size() - from + 1), marker);
+        break;
+      }
+      case 7: {  // a generated line laid out in columns: blanks and tabs around its words
+        std::vector<std::size_t> generated;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+          if (lines[i].own && LooksGenerated(lines[i].text)) generated.push_back(i);
+        }
+        if (generated.empty()) break;
+        static const char* const kGaps[] = {"\t", "  ", " \t ", "\t\t", "\v"};
+        std::string& text = lines[generated[in.Pick(generated.size())]].text;
+        const std::size_t gap = text.find(' ');
+        if (gap == std::string::npos) break;
+        text.replace(gap, 1, kGaps[in.Pick(5)]);
+        if (in.Byte() % 2) text += kGaps[in.Pick(5)];
+        if (in.Byte() % 2) text.insert(0, kGaps[in.Pick(5)]);
         break;
       }
       case 6: {  // the section's end line dropped, where no line of the user's is inside it

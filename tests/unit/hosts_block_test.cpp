@@ -75,6 +75,13 @@ TEST(HostsBlock, BlockLinesAreKnownByTheirFormWhateverTheirLineEnds) {
   EXPECT_EQ(Unblock(moved), "mine\ra\r");
   // Lines that look generated are the user's outside the section.
   EXPECT_EQ(Unblock(Block("a\r\n") + "0.0.0.0 ads.example\r\n"), "a\r\n0.0.0.0 ads.example\r\n");
+  // Blanks a tool left at the ends of the marker, begin and end lines; the marker's would
+  // otherwise leave the product word on line 1 after an unblock.
+  std::string padded = Block("a\r\n");
+  for (std::size_t at = 0; (at = padded.find("\r\n", at)) != std::string::npos; at += 4)
+    padded.insert(at, " \t");
+  EXPECT_FALSE(FirstLineHasMarker(Unblock(padded)));
+  EXPECT_EQ(Unblock(padded), "a \t\r\n");
 }
 
 TEST(HostsBlock, AFileThatCarriesABlockAlreadyComesOutWhole) {
